@@ -1,0 +1,24 @@
+#pragma once
+#include <memory>
+
+class QApplication;
+
+namespace vantrel {
+
+// The application object: prepares the process, runs the main window as a modal dialog and
+// ends when it ends.
+class CVantrelApp {
+ public:
+  CVantrelApp(int& argc, char** argv);
+  ~CVantrelApp();
+  CVantrelApp(const CVantrelApp&) = delete;
+  CVantrelApp& operator=(const CVantrelApp&) = delete;
+
+  // The process exit code: -1 when the program's own path cannot be had, else 0.
+  int InitInstance();
+
+ private:
+  std::unique_ptr<QApplication> m_app;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,37 @@
+#pragma once
+// Identifiers shared by the windows and the string table.
+
+namespace vantrel::res {
+
+// String table.
+inline constexpr int IDS_SKIN_SEARCH_ERROR = 129;     // error box caption
+inline constexpr int IDS_NO_SKINS = 130;              // error box text
+inline constexpr int IDS_ALWAYS_ON_TOP = 131;
+inline constexpr int IDS_HIDE_CONTROLS = 132;
+inline constexpr int IDS_GETTING_CHANNELS = 137;
+inline constexpr int IDS_CHOOSE_CHANNEL = 138;
+inline constexpr int IDS_NEW_CHANNELS_LABEL = 139;
+inline constexpr int IDS_BY_COUNTRIES = 143;
+inline constexpr int IDS_BY_GENRES = 144;
+inline constexpr int IDS_UPDATE_SERVER = 145;
+inline constexpr int IDS_VERSION = 146;
+inline constexpr int IDS_CONNECTING = 147;
+inline constexpr int IDS_SKINS_ERROR = 149;
+inline constexpr int IDS_SERVER_UNREACHABLE = 150;
+inline constexpr int IDS_CHECKING_SKINS = 151;
+inline constexpr int IDS_CHECKING_PROGRAM = 152;
+inline constexpr int IDS_SKIN_RESTART = 153;
+inline constexpr int IDS_CHANNELS_ERROR = 154;
+inline constexpr int IDS_CHANNELS_UPDATED = 155;
+inline constexpr int IDS_PROGRAM_ERROR = 156;
+inline constexpr int IDS_PROGRAM_RESTART = 157;
+inline constexpr int IDS_BUFFERING = 158;
+inline constexpr int IDS_READY = 159;
+inline constexpr int IDS_PLAYING = 160;
+inline constexpr int IDS_TRANSITIONING = 161;
+inline constexpr int IDS_RECORD_UNSUPPORTED = 162;
+
+// Icon.
+inline constexpr int IDI_MAIN = 133;
+
+}  // namespace vantrel::res

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The Russian string table, by resource id (129..162). An unknown id gives an empty text.
+// Id 145, the update server's base address, is the build-time default; the settings may
+// override it (see updates/).
+std::u16string_view LoadResString(int id);
+
+}  // namespace vantrel

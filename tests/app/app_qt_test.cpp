@@ -1,0 +1,97 @@
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/program_path.h"
+#include "app/settings.h"
+#include "app/vantrel_dlg.h"
+
+using namespace vantrel;
+
+class AppQtTest : public QObject {
+  Q_OBJECT
+  QTemporaryDir m_config;
+
+ private slots:
+  // Settings go to a folder of the test's own, never the user's.
+  void initTestCase() {
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    SetProgramPathForTesting("/nonexistent/Vantrel");
+  }
+
+  // Values round-trip, absent ones give the default, and writing null deletes the value.
+  void settingsRoundTripDefaultAndDeletion() {
+    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString("dflt"));
+    QVERIFY(WriteProfileString("Skins", "Current Skin", QString("Металл")));
+    QCOMPARE(GetProfileString("Skins", "Current Skin"), QString("Металл"));
+    QVERIFY(WriteProfileString("Skins", "Current Skin", QString()));
+    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString());
+    QVERIFY(WriteProfileString("Skins", "Current Skin", std::nullopt));
+    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString("dflt"));
+  }
+
+  // The store lives under the configured folder, never in the user's own.
+  void settingsFileLocation() {
+    QVERIFY(WriteProfileString("Update", "User Name", QString("tester")));
+    const QString expected = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Vantrel Applications/Vantrel.conf";
+    QVERIFY2(QFile::exists(expected), qPrintable(expected));
+  }
+
+  // Starting the main window removes the program left behind by an update.
+  void leftoverProgramRemovedAtStart() {
+    QTemporaryDir dir;
+    SetProgramPathForTesting(std::filesystem::path(dir.path().toStdString()) / "Vantrel");
+    QFile f(dir.filePath("temp.tmp"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    CVantrelDlg dlg;
+    QVERIFY(!QFile::exists(dir.filePath("temp.tmp")));
+    QCOMPARE(dlg.windowTitle(), QString("Vantrel 2.0.ru"));
+  }
+
+  // A long then a short text: the second is centred on x = 400 even past the window's edges,
+  // and nothing of the first is left on screen.
+  void statusTextPlacement() {
+    CVantrelDlg dlg;
+    dlg.setStyleSheet("QDialog { background: rgb(0, 0, 128); }");
+    dlg.resize(500, 500);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+    const QString longText = QString("Идет передача данных... ").repeated(8);
+    dlg.ShowStatusText(longText);
+    const QRect first = dlg.StatusLine().Rect();
+    // The reference point is measured from the window's outer corner, not the client area's.
+    const QPoint frame = dlg.geometry().topLeft() - dlg.frameGeometry().topLeft();
+    const int cx = 400 - frame.x(), cy = 300 - frame.y();
+    QVERIFY(first.left() < 0);
+    QVERIFY(first.right() > dlg.width());
+    QVERIFY(qAbs((first.left() + first.right() + 1) / 2 - cx) <= 1);
+    QVERIFY(qAbs((first.top() + first.bottom() + 1) / 2 - cy) <= 1);
+
+    dlg.ShowStatusText("Готово.");
+    const QRect second = dlg.StatusLine().Rect();
+    QVERIFY(second.width() < first.width());
+    QVERIFY(qAbs((second.left() + second.right() + 1) / 2 - cx) <= 1);
+    QCOMPARE(dlg.StatusLine().Text(), QString("Готово."));
+
+    const QImage shot = dlg.grab().toImage();
+    // Inside the first text's place but outside the second's, only the background shows.
+    for (int x = 0; x < std::min(shot.width(), second.left()) - 1; x += 3)
+      QCOMPARE(shot.pixelColor(x, cy), QColor(0, 0, 128));
+    QCOMPARE(shot.pixelColor(second.left() + 1, second.top() + 1).rgb() | 0, QColor(Qt::white).rgb());
+  }
+
+  // Two lines measure as two lines: the box is taller than one line and not as wide as both.
+  void statusTextLineBreaks() {
+    CVantrelDlg dlg;
+    dlg.ShowStatusText("one");
+    const int oneLine = dlg.StatusLine().Rect().height();
+    dlg.ShowStatusText("one\ntwo");
+    QVERIFY(dlg.StatusLine().Rect().height() >= 2 * oneLine - 2);
+  }
+};
+
+QTEST_MAIN(AppQtTest)
+#include "app_qt_test.moc"
