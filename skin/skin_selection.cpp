@@ -1,0 +1,68 @@
+#include "skin/skin_selection.h"
+
+#include <cstring>
+
+#include "app/message_box.h"
+#include "app/program_path.h"
+#include "app/qt_strings.h"
+#include "app/restart.h"
+#include "app/settings.h"
+#include "resources/resource.h"
+
+namespace vantrel {
+namespace {
+
+QString CurrentSkinSetting() { return GetProfileString(kSkinsSection, kCurrentSkinEntry); }
+
+QString SystemErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+}  // namespace
+
+std::optional<SkinChoice> SelectSkinAtStartup() {
+  SkinDiscovery found = DiscoverSkins(ProgramFolderFile(kSkinsFolder));
+  switch (found.status) {
+    case SkinDiscovery::Status::kListingFailed:
+      ShowSystemError(SystemErrorText(found.error), ResString(res::IDS_SKIN_SEARCH_ERROR));
+      return std::nullopt;
+    case SkinDiscovery::Status::kNoValidSkin:
+      ShowSystemError(ResString(res::IDS_NO_SKINS), ResString(res::IDS_SKIN_SEARCH_ERROR));
+      return std::nullopt;
+    case SkinDiscovery::Status::kOk:
+      break;
+  }
+  SkinChoice choice;
+  choice.current = ChooseSkin(found.skins, ToU16(CurrentSkinSetting()));
+  choice.skins = std::move(found.skins);
+  return choice;
+}
+
+std::vector<SkinPreviewButton> PreviewButtons(const SkinChoice& choice) {
+  std::vector<SkinPreviewButton> buttons;
+  for (const BuiltInSkin& skin : kBuiltInSkins) {
+    const std::filesystem::path* folder = FindSkinByName(choice.skins, skin.name);
+    if (folder == nullptr) continue;
+    buttons.push_back({ToQString(skin.name), SkinFilePath(*folder, kPreview), skin.command, kPreviewX, skin.previewY});
+  }
+  return buttons;
+}
+
+QString ConfirmSkinSetting(SkinChoice& choice) {
+  QString value = CurrentSkinSetting();
+  if (value.isEmpty()) {
+    value = ToQString(kDefaultSkinName);
+    WriteProfileString(kSkinsSection, kCurrentSkinEntry, value);
+  }
+  if (const std::filesystem::path* named = FindSkinByName(choice.skins, ToU16(value))) choice.current = *named;
+  return value;
+}
+
+std::optional<int> SwitchSkinCommand(int command) {
+  const BuiltInSkin* skin = BuiltInSkinForCommand(command);
+  if (skin == nullptr) return std::nullopt;
+  WriteProfileString(kSkinsSection, kCurrentSkinEntry, ToQString(skin->name));
+  if (ProgramFile().empty()) return kSkinErrorExitCode;
+  StartNewProgramInstance();
+  return 0;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,1 @@
+vantrel_core_test(skin_sets_core_test skin_set_test.cpp)
