@@ -1,0 +1,143 @@
+#include "tools/server/update_server.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "app/text_codec.h"
+#include "tools/server/server_answers.h"
+
+namespace vantrel::server {
+namespace {
+
+constexpr std::size_t kSendChunk = 65'536;
+
+std::string MimeType(const std::filesystem::path& file) {
+  static const std::map<std::string, std::string> kTypes{
+      {".zip", "application/zip"},  {".ts", "video/mp2t"},          {".mp3", "audio/mpeg"},
+      {".wmv", "video/x-ms-wmv"},   {".asf", "video/x-ms-asf"},     {".txt", "text/plain"},
+      {".m3u8", "application/vnd.apple.mpegurl"}};
+  const auto it = kTypes.find(file.extension().string());
+  return it == kTypes.end() ? "application/octet-stream" : it->second;
+}
+
+// The Host header names the address the client used; anything but a plain host and port
+// is ignored, since the text goes into offered addresses.
+bool PlainHost(const std::string& host) {
+  return !host.empty() && host.find_first_not_of(
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") == std::string::npos;
+}
+
+}  // namespace
+
+struct UpdateServer::Impl {
+  UpdateServerOptions options;
+  httplib::Server http;
+  std::thread thread;
+  int port = -1;
+  std::mutex logMutex;
+  std::atomic<bool> stopping{false};
+
+  std::string BaseFor(const httplib::Request& req) const {
+    const std::string host = req.get_header_value("Host");
+    return "http://" + (PlainHost(host) ? host : options.bindAddress + ":" + std::to_string(port)) + "/";
+  }
+
+  static void SendAnswer(httplib::Response& res, const std::string& utf8) {
+    res.set_content(Utf16ToCp1251(Utf8ToUtf16(utf8)), "text/plain; charset=windows-1251");
+  }
+
+  void SendFile(const std::filesystem::path& file, std::size_t bytesPerSecond, httplib::Response& res) {
+    auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (!*in || ec) {
+      res.status = 404;
+      return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    res.set_content_provider(
+        size, MimeType(file),
+        [this, in, bytesPerSecond, start](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+          std::string chunk(std::min(length, kSendChunk), '\0');
+          in->seekg(static_cast<std::streamoff>(offset));
+          in->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+          if (in->gcount() <= 0 || stopping) return false;
+          if (bytesPerSecond > 0) {
+            const auto due = start + std::chrono::duration<double>(double(offset) / double(bytesPerSecond));
+            while (!stopping && std::chrono::steady_clock::now() < due) {
+              std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+          }
+          return sink.write(chunk.data(), static_cast<std::size_t>(in->gcount()));
+        });
+  }
+
+  void Log(const httplib::Request& req, const httplib::Response& res) {
+    std::lock_guard<std::mutex> lock(logMutex);
+    std::ostream& out = options.log ? *options.log : std::cout;
+    out << req.method << ' ' << req.target << ' ' << req.version << " -> " << res.status << std::endl;
+  }
+
+  void Route() {
+    http.Get("/php/check_program.php", [this](const httplib::Request& req, httplib::Response& res) {
+      SendAnswer(res, ServerAnswers(options.root, BaseFor(req)).Program(req.get_param_value("version")));
+    });
+    http.Get("/php/check_skins.php", [this](const httplib::Request& req, httplib::Response& res) {
+      SendAnswer(res, ServerAnswers(options.root, BaseFor(req)).Skins(req.get_param_value("skins")));
+    });
+    http.Get("/php/check_channels.php", [this](const httplib::Request& req, httplib::Response& res) {
+      SendAnswer(res, ServerAnswers(options.root, BaseFor(req)).Channels(req.get_param_value("channels_version")));
+    });
+    http.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+      const auto file = StaticFile(options.root, req.path);
+      if (!file) {
+        res.status = 404;
+        return;
+      }
+      SendFile(*file, req.path.starts_with("/media/") ? options.mediaBytesPerSecond : 0, res);
+    });
+    http.set_logger([this](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
+  }
+};
+
+UpdateServer::UpdateServer(UpdateServerOptions options) : m_impl(std::make_unique<Impl>()) {
+  m_impl->options = std::move(options);
+  m_impl->Route();
+}
+
+UpdateServer::~UpdateServer() { Stop(); }
+
+bool UpdateServer::Start() {
+  Impl& impl = *m_impl;
+  if (impl.thread.joinable()) return true;
+  const std::string& host = impl.options.bindAddress;
+  impl.port = impl.options.port == 0 ? impl.http.bind_to_any_port(host)
+                                     : (impl.http.bind_to_port(host, impl.options.port) ? impl.options.port : -1);
+  if (impl.port <= 0) return false;
+  impl.thread = std::thread([&impl] { impl.http.listen_after_bind(); });
+  for (int i = 0; i < 5000 && !impl.http.is_running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return impl.http.is_running();
+}
+
+void UpdateServer::Stop() {
+  m_impl->stopping = true;
+  m_impl->http.stop();
+  if (m_impl->thread.joinable()) m_impl->thread.join();
+}
+
+int UpdateServer::Port() const { return m_impl->port; }
+
+std::string UpdateServer::BaseAddress() const {
+  return "http://" + m_impl->options.bindAddress + ":" + std::to_string(m_impl->port) + "/";
+}
+
+}  // namespace vantrel::server
