@@ -1,0 +1,54 @@
+#include "catalogue/catalogue_file.h"
+
+#include <cstring>
+#include <memory>
+
+#include "catalogue/base64.h"
+#include "updates/zip/zip_archive.h"
+#include "updates/zip/zip_writer.h"
+
+namespace vantrel {
+
+namespace {
+constexpr size_t kLineLength = 76;
+constexpr std::string_view kLineBreak = "\r\n";
+}  // namespace
+
+CatalogueStatus ReadCatalogueText(const std::filesystem::path& file, std::string& text) {
+  text.clear();
+  auto archive = ZipArchive::Open(file);
+  if (!archive) return CatalogueStatus::kCannotOpen;
+  if (archive->EntryCount() != 1) return CatalogueStatus::kNotOneMember;
+  auto member = std::make_unique_for_overwrite<char[]>(kCatalogueBufferSize);
+  size_t delivered = 0;
+  archive->ExtractToMemory(0, member.get(), kCatalogueBufferSize, &delivered);
+  archive->Close();
+  std::string_view base64(member.get(), delivered);
+  base64 = base64.substr(0, base64.find('\0'));
+  // The decoded text never exceeds three quarters of the Base64, so one buffer of the same
+  // fixed size holds it.
+  auto decoded = std::make_unique_for_overwrite<char[]>(kCatalogueBufferSize);
+  const size_t size = Base64Decode(base64, decoded.get());
+  const char* zero = static_cast<const char*>(std::memchr(decoded.get(), 0, size));
+  text.assign(decoded.get(), zero ? static_cast<size_t>(zero - decoded.get()) : size);
+  return CatalogueStatus::kOk;
+}
+
+size_t PackedTextSize(size_t byteCount) {
+  const size_t encoded = (byteCount + 2) / 3 * 4;
+  return encoded + (encoded ? (encoded - 1) / kLineLength * kLineBreak.size() : 0);
+}
+
+bool PackCatalogue(std::string_view text, std::string& archive) {
+  if (PackedTextSize(text.size()) > kCatalogueBufferSize) return false;
+  ZipWriter writer(9);
+  ZipWriterEntry member;
+  member.name = "channels.txt";
+  member.data = Base64Encode(text, kLineLength, kLineBreak);
+  member.unixMode = 0100644;
+  if (!writer.Add(member)) return false;
+  archive = writer.Finish();
+  return true;
+}
+
+}  // namespace vantrel
