@@ -1,0 +1,52 @@
+#pragma once
+// One capture: a source address recorded into one file.
+
+#include <atomic>
+#include <memory>
+#include <string_view>
+
+#include "streamsaver/capture_graph.h"
+#include "streamsaver/media_control.h"
+#include "streamsaver/result_codes.h"
+#include "streamsaver/source_filter.h"
+#include "streamsaver/writer.h"
+
+namespace vantrel {
+
+class URLCapture {
+ public:
+  // Working limits, terminator included: longer names are refused rather than cut, since a cut
+  // address or path would record something else, or somewhere else, than asked.
+  static constexpr size_t kUrlUnits = 2600;
+  static constexpr size_t kFileUnits = 260;
+
+  URLCapture() = default;
+  // Stops the pump (which finishes the file), then releases the members in this order.
+  virtual ~URLCapture();
+  URLCapture(const URLCapture&) = delete;
+  URLCapture& operator=(const URLCapture&) = delete;
+
+  // Builds the capture for `url` into `file` and runs it. Each failing step reports one line
+  // and returns its code at once, leaving what was built to the destructor. On success returns
+  // the result of opening the file (0). `cancelStart` is the library's stop-all signal.
+  HResult BuildGraph(std::u16string_view url, const char16_t* file,
+                     const std::atomic<bool>* cancelStart);
+
+ private:
+  HResult CreateGraph(const std::atomic<bool>* cancelStart);
+  HResult ChooseSource(std::u16string_view url);
+  HResult ChooseWriter(std::u16string_view file);
+  HResult SetFileName(std::u16string_view file);
+  HResult RenderStreams();
+  HResult RenderStream(AVStream* stream);
+  HResult Run();
+  AVFormatContext* Output() const;
+
+  std::unique_ptr<SourceFilter> pAsf;
+  std::unique_ptr<Multiplexer> pAVIMux;      // null for Windows Media output
+  std::unique_ptr<FileWriter> pFileWritter;
+  std::unique_ptr<CaptureGraph> pGB;
+  std::unique_ptr<MediaControl> pMC;         // null until the capture runs
+};
+
+}  // namespace vantrel

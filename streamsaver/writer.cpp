@@ -1,0 +1,53 @@
+#include "streamsaver/writer.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace vantrel {
+
+int Multiplexer::Create(const char* format, const std::string& fileName,
+                        std::unique_ptr<Multiplexer>* out) {
+  AVFormatContext* ctx = nullptr;
+  const int r = avformat_alloc_output_context2(&ctx, nullptr, format, fileName.c_str());
+  if (r < 0) return r;
+  out->reset(new Multiplexer(ctx));
+  return 0;
+}
+
+Multiplexer::~Multiplexer() {
+  // The file belongs to the FileWriter, released after the multiplexer.
+  m_ctx->pb = nullptr;
+  avformat_free_context(m_ctx);
+}
+
+FileWriter::~FileWriter() {
+  m_muxer.reset();
+  avio_closep(&m_file);
+  if (!m_partPath.empty() && !m_committed) std::remove(m_partPath.c_str());
+}
+
+int FileWriter::CreateMuxer(const char* format, const std::string& fileName) {
+  return Multiplexer::Create(format, fileName, &m_muxer);
+}
+
+int FileWriter::SetFileName(const std::string& path) {
+  if (m_file != nullptr || path.empty()) return AVERROR(EINVAL);
+  const std::string part = path + ".part";
+  // "file:" keeps a name with a colon from being read as a protocol. No interrupt callback:
+  // the trailer must still be written after a stop.
+  const int r = avio_open2(&m_file, ("file:" + part).c_str(), AVIO_FLAG_WRITE, nullptr, nullptr);
+  if (r < 0) return r;
+  m_path = path;
+  m_partPath = part;
+  if (m_muxer) m_muxer->Context()->pb = m_file;
+  return 0;
+}
+
+int FileWriter::Commit() {
+  if (m_file == nullptr) return AVERROR(EINVAL);
+  if (std::rename(m_partPath.c_str(), m_path.c_str()) != 0) return AVERROR(errno);
+  m_committed = true;
+  return 0;
+}
+
+}  // namespace vantrel
