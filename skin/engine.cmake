@@ -6,6 +6,12 @@ vantrel_core_library(skin
 
 if(NOT VANTREL_CORE_ONLY)
   vantrel_qt_library(skin
-    ${CMAKE_CURRENT_LIST_DIR}/dib.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/dib.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_button.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_base_dialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_bk_part.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_paint.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_mouse.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_move.cpp)
   target_link_libraries(vantrel_skin PUBLIC vantrel_core_skin vantrel_app)
 endif()
