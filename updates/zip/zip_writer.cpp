@@ -41,17 +41,21 @@ bool ZipWriter::Add(const ZipWriterEntry& entry) {
   const uint16_t madeBy = static_cast<uint16_t>((unix ? kHostUnix << 8 : 0) | 20);
   uint32_t external = entry.folder ? 0x10 : (unix ? 0 : 0x20);
   if (unix) external |= entry.unixMode << 16;
-  std::string extra;
-  Put16(extra, kTagUnixTimes);
-  Put16(extra, 5);
-  extra.push_back(1);
-  Put32(extra, static_cast<uint32_t>(std::clamp<int64_t>(entry.modified, 0, UINT_MAX)));
+  const uint16_t flags = entry.utf8Name ? kFlagUtf8Name : 0;
+  std::string extra = entry.extra;
+  if (extra.empty()) {
+    Put16(extra, kTagUnixTimes);
+    Put16(extra, 5);
+    extra.push_back(1);
+    Put32(extra, static_cast<uint32_t>(std::clamp<int64_t>(entry.modified, 0, UINT_MAX)));
+  }
+  if (extra.size() > 0xFFFF) return false;
 
   const size_t localOffset = m_body.size();
   m_layout.local.push_back(localOffset);
   Put32(m_body, kLocalSignature);
   Put16(m_body, 20);
-  Put16(m_body, 0);
+  Put16(m_body, flags);
   Put16(m_body, method);
   Put16(m_body, dosTime);
   Put16(m_body, dosDate);
@@ -68,7 +72,7 @@ bool ZipWriter::Add(const ZipWriterEntry& entry) {
   Put32(m_central, kCentralSignature);
   Put16(m_central, madeBy);
   Put16(m_central, 20);
-  Put16(m_central, 0);
+  Put16(m_central, flags);
   Put16(m_central, method);
   Put16(m_central, dosTime);
   Put16(m_central, dosDate);

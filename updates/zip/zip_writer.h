@@ -16,6 +16,8 @@ struct ZipWriterEntry {
   bool folder = false;
   uint32_t unixMode = 0;  // st_mode bits; non-zero marks the archive as made on Unix
   int64_t modified = 315532800;  // seconds since 1970 UTC, stored as DOS time and in "UT"
+  bool utf8Name = false;         // marks the name as UTF-8 (general-purpose flag bit 11)
+  std::string extra;             // extra field to store instead of the "UT" block, when set
 };
 
 class ZipWriter {
@@ -32,6 +34,7 @@ class ZipWriter {
   // False when the entry cannot be stored (over 4 GiB, a name over 65,535 bytes, deflate error).
   bool Add(const ZipWriterEntry& entry);
   // The whole archive: entries, central directory, end record and the comment (cut to 65,535).
+  // Call once, after the last Add.
   std::string Finish(std::string_view comment = {});
   const Layout& GetLayout() const { return m_layout; }
 

@@ -1,0 +1,1 @@
+vantrel_core_test(zip_test zip_reader_test.cpp zip_extract_test.cpp zip_malformed_test.cpp)
