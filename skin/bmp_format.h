@@ -12,8 +12,6 @@
 namespace vantrel {
 
 // Colours are 0x00RRGGBB; pixels handed out are 0xFFRRGGBB (QImage::Format_RGB32 order).
-inline constexpr uint32_t kKeyMagenta = 0xFF00FF;
-
 inline constexpr size_t kBmpFileHeaderSize = 14;
 inline constexpr size_t kBmpInfoHeaderSize = 40;
 inline constexpr uint16_t kBmpMagic = 0x4D42;  // "BM" read little-endian

@@ -137,9 +137,10 @@ std::optional<QRegion> CDib::CreateRegion(uint32_t key) const {
   WalkOpaqueRuns(reinterpret_cast<const uint32_t*>(m_bitmap.constBits()), m_bitmap.width(), m_bitmap.height(),
                  static_cast<size_t>(m_bitmap.bytesPerLine()), key, [&](std::span<const RunRect> runs) {
                    rects.clear();
-                   rects.reserve(runs.size());
-                   for (const RunRect& r : runs) rects.emplace_back(r.left, r.top, r.right - r.left, 1);
-                   // Runs come sorted by row, then by column, which is the banded order setRects wants.
+                   for (const RunRect& r : MergeRowBands(runs))
+                     rects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
+                   // Bands sorted by row, then by column: the order setRects wants. The union
+                   // joins the bands that meet across batches.
                    QRegion batch;
                    batch.setRects(rects.data(), static_cast<int>(rects.size()));
                    result |= batch;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "skin/bmp_format.h"
+#include "skin/key_runs.h"
 
 class QFile;
 class QPainter;

@@ -56,4 +56,27 @@ size_t WalkOpaqueRuns(const uint32_t* pixels, int width, int height, size_t stri
   return total;
 }
 
+std::vector<RunRect> MergeRowBands(std::span<const RunRect> runs) {
+  std::vector<RunRect> out;
+  out.reserve(runs.size());
+  size_t bandStart = 0, bandCount = 0;  // the last band in `out`
+  for (size_t i = 0; i < runs.size();) {
+    size_t j = i;
+    while (j < runs.size() && runs[j].top == runs[i].top) ++j;
+    const size_t count = j - i;
+    bool same = bandCount == count && out[bandStart].bottom == runs[i].top;
+    for (size_t k = 0; same && k < count; ++k)
+      same = out[bandStart + k].left == runs[i + k].left && out[bandStart + k].right == runs[i + k].right;
+    if (same) {
+      for (size_t k = 0; k < count; ++k) out[bandStart + k].bottom = runs[i + k].bottom;
+    } else {
+      bandStart = out.size();
+      bandCount = count;
+      out.insert(out.end(), runs.begin() + static_cast<std::ptrdiff_t>(i), runs.begin() + static_cast<std::ptrdiff_t>(j));
+    }
+    i = j;
+  }
+  return out;
+}
+
 }  // namespace vantrel

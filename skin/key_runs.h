@@ -4,8 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace vantrel {
+
+// Pure magenta: pixels of (about) this colour lie outside a skin image's shape.
+inline constexpr uint32_t kKeyMagenta = 0xFF00FF;
 
 // A half-open rectangle [left, right) x [top, bottom).
 struct RunRect {
@@ -26,5 +30,10 @@ bool IsKeyColour(uint32_t colour, uint32_t key);
 size_t WalkOpaqueRuns(const uint32_t* pixels, int width, int height, size_t stride, uint32_t key,
                       const std::function<void(std::span<const RunRect>)>& flush,
                       size_t batchSize = kRunBatchSize);
+
+// Joins consecutive rows whose runs are identical into taller rectangles (same set of pixels,
+// far fewer rectangles for shapes with straight sides). Input in walk order; output stays banded:
+// sorted by top, then left, all rectangles of a band sharing top and bottom.
+std::vector<RunRect> MergeRowBands(std::span<const RunRect> runs);
 
 }  // namespace vantrel
