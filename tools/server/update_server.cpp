@@ -46,7 +46,13 @@ struct UpdateServer::Impl {
 
   std::string BaseFor(const httplib::Request& req) const {
     const std::string host = req.get_header_value("Host");
-    return "http://" + (PlainHost(host) ? host : options.bindAddress + ":" + std::to_string(port)) + "/";
+    return PlainHost(host) ? "http://" + host + "/" : OwnBase();
+  }
+
+  std::string OwnBase() const {
+    const std::string& host = options.bindAddress;
+    const bool ipv6 = host.find(':') != std::string::npos;
+    return "http://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
   }
 
   static void SendAnswer(httplib::Response& res, const std::string& utf8) {
@@ -136,8 +142,6 @@ void UpdateServer::Stop() {
 
 int UpdateServer::Port() const { return m_impl->port; }
 
-std::string UpdateServer::BaseAddress() const {
-  return "http://" + m_impl->options.bindAddress + ":" + std::to_string(m_impl->port) + "/";
-}
+std::string UpdateServer::BaseAddress() const { return m_impl->OwnBase(); }
 
 }  // namespace vantrel::server
