@@ -72,7 +72,9 @@ bool DecodeXmlFile(const std::string& bytes, std::u16string& text, std::string& 
     return true;
   }
   const std::string_view body = bytes.starts_with("\xEF\xBB\xBF") ? std::string_view(bytes).substr(3) : bytes;
-  const std::u16string ascii = Cp1251ToUtf16(body.substr(0, body.find("?>")));
+  const size_t declarationEnd = body.find("?>");
+  const std::u16string ascii =
+      Cp1251ToUtf16(body.substr(0, declarationEnd == std::string_view::npos ? 0 : declarationEnd + 2));
   const std::u16string declared = DeclaredEncoding(ascii);
   if (declared == u"windows-1251" || declared == u"cp1251") {
     text = Cp1251ToUtf16(body);
