@@ -6,4 +6,5 @@ vantrel_core_test(skin_engine_core_test
 if(NOT VANTREL_CORE_ONLY)
   vantrel_qt_test(skin_dib_test ${CMAKE_CURRENT_LIST_DIR}/dib_test.cpp LIBS vantrel_skin)
   vantrel_qt_test(skin_button_test ${CMAKE_CURRENT_LIST_DIR}/button_test.cpp LIBS vantrel_skin)
+  vantrel_qt_test(skin_dialog_test ${CMAKE_CURRENT_LIST_DIR}/dialog_test.cpp LIBS vantrel_skin)
 endif()
