@@ -103,7 +103,10 @@ void PaintFace(QPainter& p, const SkinStyle& s, const QPainterPath& shape, const
       break;
     }
     case ButtonShape::kStitched:
-      PaintStitches(p, FaceShape(s, r.adjusted(2.5, 2.5, -2.5, -2.5), Glyph::kOk), s.pal.glyph, 3);
+      // Stitches only where they have room; on small buttons they would be noise.
+      if (std::min(r.width(), r.height()) >= 20) {
+        PaintStitches(p, FaceShape(s, r.adjusted(2.5, 2.5, -2.5, -2.5), Glyph::kOk), s.pal.glyph, 3);
+      }
       break;
     default:
       break;
@@ -220,9 +223,12 @@ void PaintGlyph(QPainter& p, const SkinStyle& s, Glyph g, const QRectF& r, const
       p.setBrush(fill);
       p.drawPath(HeartPath(h));
       const QPointF badge(h.right() - 1, h.bottom() - 2);
-      p.setPen(QPen(QColor(255, 255, 255, disabled ? 140 : 255), 2.2, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(badge + QPointF(-4, 0), badge + QPointF(4, 0));
-      if (add) p.drawLine(badge + QPointF(0, -4), badge + QPointF(0, 4));
+      p.setPen(Qt::NoPen);
+      p.setBrush(fill.darker(125));
+      p.drawEllipse(badge, 5.5, 5.5);
+      p.setPen(QPen(QColor(255, 255, 255, disabled ? 140 : 255), 1.8, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(badge + QPointF(-3, 0), badge + QPointF(3, 0));
+      if (add) p.drawLine(badge + QPointF(0, -3), badge + QPointF(0, 3));
       break;
     }
     case Glyph::kDownload: {
@@ -255,8 +261,7 @@ QImage ButtonStrip(const SkinStyle& s, Glyph glyph, const QImage& background) {
     p.translate(state * frame.width(), 0);
     p.setClipRect(QRect(QPoint(0, 0), frame));
     p.drawImage(0, 0, background);
-    const QRectF r = FillsRect(glyph) ? QRectF(0.5, 0.5, frame.width() - 1, frame.height() - 1)
-                                      : QRectF(0.5, 0.5, frame.width() - 1.0, frame.height() - 1.0);
+    const QRectF r(0.5, 0.5, frame.width() - 1.0, frame.height() - 1.0);
     const FaceColours c = ColoursFor(s, glyph, state);
     PaintFace(p, s, FaceShape(s, r, glyph), r, c, state);
     const QRectF g = state == kPressed ? r.translated(0.6, 0.6) : r;

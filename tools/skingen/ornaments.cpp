@@ -199,10 +199,12 @@ void Bubbles(QPainter& p, const QRectF& a, const Palette& pal, int variant) {
 
 void Rivets(QPainter& p, const QRectF& a, const Palette& pal) {
   const double r = 3.2;
-  for (QPointF at : {a.topLeft() + QPointF(6, 6), a.topRight() + QPointF(-6, 6), a.bottomLeft() + QPointF(6, -6),
-                     a.bottomRight() + QPointF(-6, -6)}) {
-    PaintRivet(p, at, r, pal);
+  if (a.height() < 40) {
+    // A narrow strip: a short row along its middle.
+    for (int i = 0; i < 3; ++i) PaintRivet(p, QPointF(a.left() + 8 + i * 12, a.center().y()), r, pal);
+    return;
   }
+  for (QPointF at : {a.bottomLeft() + QPointF(6, -6), a.bottomRight() + QPointF(-6, -6)}) PaintRivet(p, at, r, pal);
 }
 
 void CrossStitchMotif(QPainter& p, const QRectF& a, const Palette& pal) {
