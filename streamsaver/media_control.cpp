@@ -8,6 +8,10 @@
 
 namespace vantrel {
 
+namespace {
+constexpr int kMaxPacketsAfterStop = 10000;
+}
+
 int MediaControl::WriteHeader() {
   const int r = avformat_write_header(m_output, nullptr);
   m_headerWritten = r >= 0;
@@ -42,9 +46,13 @@ void MediaControl::CopyPackets() {
   if (packet == nullptr) return;
   Timeline timeline(static_cast<int>(m_output->nb_streams), m_graph.masterStream);
   const std::vector<int>& map = m_graph.streamMap;
-  while (!m_graph.Stopping()) {
+  // After a stop the source still gives what it has already received (the probe's packets
+  // among them) and then fails its next read; the cap guards against a demuxer that would not.
+  int afterStop = 0;
+  for (;;) {
+    if (m_graph.Stopping() && ++afterStop > kMaxPacketsAfterStop) break;
     int r = av_read_frame(m_source, packet);
-    if (r == AVERROR(EAGAIN)) {
+    if (r == AVERROR(EAGAIN) && !m_graph.Stopping()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       continue;
     }

@@ -89,7 +89,8 @@ HResult URLCapture::ChooseSource(std::u16string_view url) {
     pAsf = SourceFilter::Create(pGB->Interrupt());
     if (!pAsf) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_alloc_context()");
   }
-  return Check(pAsf->Load(address, nullptr, &failedCall), failedCall);
+  const int r = pAsf->Load(address, nullptr, &failedCall);
+  return Check(r, failedCall);
 }
 
 HResult URLCapture::ChooseWriter(std::u16string_view file) {
