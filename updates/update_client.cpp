@@ -10,6 +10,15 @@ PageFetch Fetch(const UpdateClientInfo& client, const std::u16string& address) {
   return FetchServerPage(address, UpdateUserAgent(client));
 }
 
+// A transfer that fails gives `failureMessage`; the bytes of one that arrived go to `install`.
+template <typename Install>
+InstallResult DownloadThen(const UpdateClientInfo& client, std::u16string_view address, int failureMessage,
+                           const DownloadProgress& progress, Install install) {
+  const DownloadedBody body = DownloadToMemory(address, UpdateUserAgent(client), progress);
+  if (!body.Ok()) return {false, failureMessage};
+  return install(body.bytes);
+}
+
 }  // namespace
 
 CheckOutcome CheckProgramOnServer(const UpdateClientInfo& client) {
@@ -26,9 +35,8 @@ CheckOutcome CheckChannelsOnServer(const UpdateClientInfo& client, std::int32_t 
 
 InstallResult DownloadChannelListFile(const UpdateClientInfo& client, std::u16string_view address,
                                       const std::filesystem::path& catalogPath, const DownloadProgress& progress) {
-  const DownloadedBody body = DownloadToMemory(address, UpdateUserAgent(client), progress);
-  if (!body.Ok()) return {false, res::IDS_CHANNELS_ERROR};
-  return SaveChannelList(catalogPath, body.bytes);
+  return DownloadThen(client, address, res::IDS_CHANNELS_ERROR, progress,
+                      [&](std::string_view bytes) { return SaveChannelList(catalogPath, bytes); });
 }
 
 InstallResult DownloadSkinPackFiles(const UpdateClientInfo& client, std::u16string_view address,
@@ -36,18 +44,16 @@ InstallResult DownloadSkinPackFiles(const UpdateClientInfo& client, std::u16stri
                                     const DownloadProgress& progress) {
   // A name that could leave the skins folder is refused before anything is fetched.
   if (!IsPlainFileName(skinName)) return {false, res::IDS_SKINS_ERROR};
-  const DownloadedBody body = DownloadToMemory(address, UpdateUserAgent(client), progress);
-  if (!body.Ok()) return {false, res::IDS_SKINS_ERROR};
-  return InstallSkinPack(programFolder, skinName, body.bytes);
+  return DownloadThen(client, address, res::IDS_SKINS_ERROR, progress,
+                      [&](std::string_view bytes) { return InstallSkinPack(programFolder, skinName, bytes); });
 }
 
 InstallResult DownloadProgramUpdateFiles(const UpdateClientInfo& client, std::u16string_view address,
                                          std::u16string_view archiveName, const std::filesystem::path& programFile,
                                          const DownloadProgress& progress) {
   if (!IsPlainFileName(archiveName)) return {false, res::IDS_PROGRAM_ERROR};
-  const DownloadedBody body = DownloadToMemory(address, UpdateUserAgent(client), progress);
-  if (!body.Ok()) return {false, res::IDS_PROGRAM_ERROR};
-  return InstallProgramUpdate(programFile, archiveName, body.bytes);
+  return DownloadThen(client, address, res::IDS_PROGRAM_ERROR, progress,
+                      [&](std::string_view bytes) { return InstallProgramUpdate(programFile, archiveName, bytes); });
 }
 
 }  // namespace vantrel

@@ -9,7 +9,7 @@
 namespace vantrel {
 namespace {
 
-using test::ReadFile;
+using test::ReadBytes;
 using test::ScriptedServer;
 
 class Downloads : public ::testing::Test {
@@ -71,7 +71,7 @@ TEST_F(Downloads, BodiesGrowUpToTheLimit) {
 // An empty body that arrives whole is a catalogue too: the file becomes empty.
 TEST_F(Downloads, EmptyBodyGivesEmptyCatalogue) {
   const auto catalogue = m_folder / "channels.dat";
-  test::WriteFile(catalogue, "old catalogue");
+  test::WriteBytes(catalogue, "old catalogue");
   m_server.Answer("/channels.dat", "");
   const InstallResult result = DownloadChannelListFile(Client(), Url("channels.dat"), catalogue, {});
   EXPECT_EQ(result, (InstallResult{true, 0}));
@@ -83,7 +83,7 @@ TEST_F(Downloads, EmptyBodyGivesEmptyCatalogue) {
 // (and leaves no stray files beside it).
 TEST_F(Downloads, CatalogueIsReplacedWholeOrNotAtAll) {
   const auto catalogue = m_folder / "channels.dat";
-  test::WriteFile(catalogue, "old catalogue");
+  test::WriteBytes(catalogue, "old catalogue");
   std::string fresh(100'000, '\0');
   for (std::size_t i = 0; i < fresh.size(); ++i) fresh[i] = char(i * 7);
   m_server.Answer("/broken", ScriptedServer::Reply{200, fresh, 70'000});
@@ -91,14 +91,14 @@ TEST_F(Downloads, CatalogueIsReplacedWholeOrNotAtAll) {
             (InstallResult{false, res::IDS_CHANNELS_ERROR}));
   const std::u16string nowhere = u"http://127.0.0.1:" + Utf8ToUtf16(std::to_string(test::ClosedPort())) + u"/c.dat";
   EXPECT_EQ(DownloadChannelListFile(Client(), nowhere, catalogue, {}).messageId, res::IDS_CHANNELS_ERROR);
-  EXPECT_EQ(ReadFile(catalogue), "old catalogue");
+  EXPECT_EQ(ReadBytes(catalogue), "old catalogue");
 
   m_server.Answer("/fresh", fresh);
   EXPECT_EQ(DownloadChannelListFile(Client(), Url("fresh"), m_folder / "missing" / "channels.dat", {}),
             (InstallResult{false, res::IDS_CHANNELS_ERROR}));
   EXPECT_EQ(DownloadChannelListFile(Client(), Url("fresh"), catalogue, {}), (InstallResult{true, 0}));
-  EXPECT_EQ(ReadFile(catalogue), fresh);
-  EXPECT_EQ(test::FolderNames(m_folder.Path()), std::vector<std::string>{"channels.dat"});
+  EXPECT_EQ(ReadBytes(catalogue), fresh);
+  EXPECT_EQ(test::FolderNames(m_folder.path()), std::vector<std::string>{"channels.dat"});
 }
 
 // A skin pack arrives, is unpacked beside the other skins and its archive removed; a name
@@ -108,19 +108,19 @@ TEST_F(Downloads, SkinPackFromTheServer) {
   m_server.Answer("/Tropic.zip", test::MakeSkinPack(32));
   std::vector<std::uint64_t> progress;
   const auto onProgress = [&](std::uint64_t total) { progress.push_back(total); };
-  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("Tropic.zip"), u"Tropic", m_folder.Path(), onProgress),
+  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("Tropic.zip"), u"Tropic", m_folder.path(), onProgress),
             (InstallResult{true, 0}));
   EXPECT_EQ(test::FolderNames(m_folder / "skins"), std::vector<std::string>{"Tropic"});
   EXPECT_EQ(test::FolderNames(m_folder / "skins" / "Tropic").size(), 32u);
   EXPECT_FALSE(progress.empty());
 
   const auto requests = m_server.Requests().size();
-  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("Tropic.zip"), u"../Tropic", m_folder.Path(), {}),
+  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("Tropic.zip"), u"../Tropic", m_folder.path(), {}),
             (InstallResult{false, res::IDS_SKINS_ERROR}));
   EXPECT_EQ(m_server.Requests().size(), requests);
 
   m_server.Answer("/cut.zip", ScriptedServer::Reply{200, test::MakeSkinPack(32), 100});
-  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("cut.zip"), u"Cut", m_folder.Path(), {}),
+  EXPECT_EQ(DownloadSkinPackFiles(Client(), Url("cut.zip"), u"Cut", m_folder.path(), {}),
             (InstallResult{false, res::IDS_SKINS_ERROR}));
   EXPECT_EQ(test::FolderNames(m_folder / "skins"), std::vector<std::string>{"Tropic"});
 }
@@ -128,18 +128,18 @@ TEST_F(Downloads, SkinPackFromTheServer) {
 // A program archive that breaks off in transit changes nothing in the program folder.
 TEST_F(Downloads, ProgramUpdateFromTheServer) {
   const auto program = m_folder / "Vantrel";
-  test::WriteFile(program, "old program");
+  test::WriteBytes(program, "old program");
   std::filesystem::permissions(program, std::filesystem::perms(0755));
-  const std::string archive = test::MakeZip({test::Entry("Vantrel", "new program")});
+  const std::string archive = test::MakeZip({test::Member("Vantrel", "new program")});
   m_server.Answer("/cut.zip", ScriptedServer::Reply{200, archive, archive.size() / 2});
   EXPECT_EQ(DownloadProgramUpdateFiles(Client(), Url("cut.zip"), u"update", program, {}),
             (InstallResult{false, res::IDS_PROGRAM_ERROR}));
-  EXPECT_EQ(test::FolderNames(m_folder.Path()), std::vector<std::string>{"Vantrel"});
+  EXPECT_EQ(test::FolderNames(m_folder.path()), std::vector<std::string>{"Vantrel"});
 
   m_server.Answer("/new.zip", archive);
   EXPECT_EQ(DownloadProgramUpdateFiles(Client(), Url("new.zip"), u"update", program, {}), (InstallResult{true, 0}));
-  EXPECT_EQ(ReadFile(program), "new program");
-  EXPECT_EQ(ReadFile(m_folder / "temp.tmp"), "old program");
+  EXPECT_EQ(ReadBytes(program), "new program");
+  EXPECT_EQ(ReadBytes(m_folder / "temp.tmp"), "old program");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using server::ServerAnswers;
-using test::WriteFile;
+using test::WriteBytes;
 
 const std::string kBase = "http://127.0.0.1:8731/";
 
@@ -24,7 +24,7 @@ class ServerFolder : public ::testing::Test {
   void SetUp() override {
     for (const char* folder : {"program", "skins", "channels", "files", "media"}) fs::create_directory(m_root / folder);
   }
-  ServerAnswers Answers() const { return ServerAnswers(m_root.Path(), kBase); }
+  ServerAnswers Answers() const { return ServerAnswers(m_root.path(), kBase); }
 
   test::TempFolder m_root;
 };
@@ -33,9 +33,9 @@ class ServerFolder : public ::testing::Test {
 // The version never leaves the program folder as a file name.
 TEST_F(ServerFolder, ProgramAnswerByVersion) {
   EXPECT_EQ(Answers().Program("Vantrel 2.0.ru"), "1024");
-  WriteFile(m_root / "program" / "default.txt", "2048Обновите программу");
-  WriteFile(m_root / "program" / "Vantrel 2.0.ru.txt", "4096{base}program/v21.zip4096v21_4096 КБ4096Обновить?");
-  WriteFile(m_root / "secret.txt", "4096leak");
+  WriteBytes(m_root / "program" / "default.txt", "2048Обновите программу");
+  WriteBytes(m_root / "program" / "Vantrel 2.0.ru.txt", "4096{base}program/v21.zip4096v21_4096 КБ4096Обновить?");
+  WriteBytes(m_root / "secret.txt", "4096leak");
   EXPECT_EQ(Answers().Program("Vantrel 2.0.ru"), "4096" + kBase + "program/v21.zip4096v21_4096 КБ4096Обновить?");
   EXPECT_EQ(Answers().Program("Vantrel 1.9.ru"), "2048Обновите программу");
   EXPECT_EQ(Answers().Program("../secret"), "2048Обновите программу");
@@ -44,8 +44,8 @@ TEST_F(ServerFolder, ProgramAnswerByVersion) {
 // The first pack the client lacks is offered, in name order; names the client could not
 // split back out are never offered.
 TEST_F(ServerFolder, SkinOfferForTheFirstMissingPack) {
-  for (const char* pack : {"Aurora.zip", "Tropic.zip", "Ab.zip", "Sea;Sky.zip"}) WriteFile(m_root / "skins" / pack, "zip");
-  WriteFile(m_root / "skins" / "Tropic.txt", " КБ тропиков\nХотите тропики?\n");
+  for (const char* pack : {"Aurora.zip", "Tropic.zip", "Ab.zip", "Sea;Sky.zip"}) WriteBytes(m_root / "skins" / pack, "zip");
+  WriteBytes(m_root / "skins" / "Tropic.txt", " КБ тропиков\nХотите тропики?\n");
   EXPECT_EQ(Answers().Skins("Classic;"),
             "4096" + kBase + "skins/Aurora.zip4096Aurora4096 КБ шкурки «Aurora» получено4096"
             "Доступна новая шкурка оформления «Aurora». Скачать ее?");
@@ -53,15 +53,15 @@ TEST_F(ServerFolder, SkinOfferForTheFirstMissingPack) {
             "4096" + kBase + "skins/Tropic.zip4096Tropic4096 КБ тропиков4096Хотите тропики?");
   EXPECT_EQ(Answers().Skins("Aurora;Tropic;"), "1024");
   // A server address holding the delimiter cannot carry an offer.
-  EXPECT_EQ(ServerAnswers(m_root.Path(), "http://127.0.0.1:4096/").Skins(""), "1024");
+  EXPECT_EQ(ServerAnswers(m_root.path(), "http://127.0.0.1:4096/").Skins(""), "1024");
 }
 
 // The catalogue is offered to clients with an older version, with the configured texts.
 TEST_F(ServerFolder, ChannelOfferForOlderCatalogues) {
-  WriteFile(m_root / "channels" / "version", "7\n");
+  WriteBytes(m_root / "channels" / "version", "7\n");
   EXPECT_EQ(Answers().Channels("3"), "1024");  // no catalogue to offer
-  WriteFile(m_root / "channels" / "channels.dat", "zip");
-  WriteFile(m_root / "channels" / "offer.txt", " КБ каналов\n25\n");
+  WriteBytes(m_root / "channels" / "channels.dat", "zip");
+  WriteBytes(m_root / "channels" / "offer.txt", " КБ каналов\n25\n");
   EXPECT_EQ(Answers().Channels("3"), "4096" + kBase + "channels/channels.dat4096 КБ каналов4096254096");
   EXPECT_EQ(Answers().Channels("7"), "1024");
   EXPECT_EQ(Answers().Channels("12"), "1024");
@@ -70,20 +70,20 @@ TEST_F(ServerFolder, ChannelOfferForOlderCatalogues) {
 
 // A page's answer.txt is sent as it stands, with the server's address filled in.
 TEST_F(ServerFolder, ForcedAnswers) {
-  WriteFile(m_root / "channels" / "answer.txt", "4096{base}files/c.dat4096409612{base}");
+  WriteBytes(m_root / "channels" / "answer.txt", "4096{base}files/c.dat4096409612{base}");
   EXPECT_EQ(Answers().Channels("0"), "4096" + kBase + "files/c.dat4096409612" + kBase);
-  WriteFile(m_root / "skins" / "answer.txt", "");
+  WriteBytes(m_root / "skins" / "answer.txt", "");
   EXPECT_EQ(Answers().Skins(""), "");
 }
 
 // Static requests reach only the download and media folders.
 TEST_F(ServerFolder, StaticFilesStayInsideTheirFolders) {
-  WriteFile(m_root / "files" / "a.bin", "a");
-  WriteFile(m_root / "media" / "clip.ts", "ts");
-  WriteFile(m_root / "skins" / "Tropic.zip", "zip");
-  WriteFile(m_root / "skins" / "Tropic.txt", "texts");
-  WriteFile(m_root / "program" / "default.txt", "1024");
-  const fs::path& root = m_root.Path();
+  WriteBytes(m_root / "files" / "a.bin", "a");
+  WriteBytes(m_root / "media" / "clip.ts", "ts");
+  WriteBytes(m_root / "skins" / "Tropic.zip", "zip");
+  WriteBytes(m_root / "skins" / "Tropic.txt", "texts");
+  WriteBytes(m_root / "program" / "default.txt", "1024");
+  const fs::path& root = m_root.path();
   EXPECT_EQ(server::StaticFile(root, "/files/a.bin"), root / "files" / "a.bin");
   EXPECT_EQ(server::StaticFile(root, "/media/clip.ts"), root / "media" / "clip.ts");
   EXPECT_EQ(server::StaticFile(root, "/skins/Tropic.zip"), root / "skins" / "Tropic.zip");
@@ -97,12 +97,12 @@ TEST_F(ServerFolder, StaticFilesStayInsideTheirFolders) {
 // which logs every request line it answered.
 TEST_F(ServerFolder, ClientAndServerTogether) {
   test::ClearProxyEnvironment();
-  WriteFile(m_root / "skins" / "Tropic.zip", test::MakeSkinPack(32));
-  WriteFile(m_root / "channels" / "version", "9");
-  WriteFile(m_root / "channels" / "channels.dat", "catalogue bytes");
-  WriteFile(m_root / "program" / "default.txt", "2048Новая версия скоро");
+  WriteBytes(m_root / "skins" / "Tropic.zip", test::MakeSkinPack(32));
+  WriteBytes(m_root / "channels" / "version", "9");
+  WriteBytes(m_root / "channels" / "channels.dat", "catalogue bytes");
+  WriteBytes(m_root / "program" / "default.txt", "2048Новая версия скоро");
   std::ostringstream log;
-  server::UpdateServer updateServer({m_root.Path(), "127.0.0.1", 0, &log});
+  server::UpdateServer updateServer({m_root.path(), "127.0.0.1", 0, &log});
   ASSERT_TRUE(updateServer.Start());
   const UpdateClientInfo client{Utf8ToUtf16(updateServer.BaseAddress()), u"Vantrel 2.0.ru", u"Иван"};
 
@@ -114,7 +114,7 @@ TEST_F(ServerFolder, ClientAndServerTogether) {
   EXPECT_EQ(skins.offer.field2, u"Tropic");
   test::TempFolder programFolder;
   fs::create_directory(programFolder / "skins");
-  EXPECT_EQ(DownloadSkinPackFiles(client, skins.offer.field1, skins.offer.field2, programFolder.Path(), {}),
+  EXPECT_EQ(DownloadSkinPackFiles(client, skins.offer.field1, skins.offer.field2, programFolder.path(), {}),
             (InstallResult{true, 0}));
   EXPECT_EQ(test::FolderNames(programFolder / "skins" / "Tropic").size(), 32u);
 
@@ -123,7 +123,7 @@ TEST_F(ServerFolder, ClientAndServerTogether) {
   EXPECT_EQ(channels.offer.field3, u"?");
   EXPECT_EQ(DownloadChannelListFile(client, channels.offer.field1, programFolder / "channels.dat", {}),
             (InstallResult{true, 0}));
-  EXPECT_EQ(test::ReadFile(programFolder / "channels.dat"), "catalogue bytes");
+  EXPECT_EQ(test::ReadBytes(programFolder / "channels.dat"), "catalogue bytes");
   updateServer.Stop();
 
   // Requests follow each other, but a line is written when its answer is out, so only the
@@ -147,9 +147,9 @@ TEST_F(ServerFolder, PacedMediaArrivesWhole) {
   test::ClearProxyEnvironment();
   std::string clip(300'000, '\0');
   for (std::size_t i = 0; i < clip.size(); ++i) clip[i] = char(i % 253);
-  WriteFile(m_root / "media" / "clip.ts", clip);
+  WriteBytes(m_root / "media" / "clip.ts", clip);
   std::ostringstream log;
-  server::UpdateServer updateServer({m_root.Path(), "127.0.0.1", 0, &log, 4'000'000});
+  server::UpdateServer updateServer({m_root.path(), "127.0.0.1", 0, &log, 4'000'000});
   ASSERT_TRUE(updateServer.Start());
   const DownloadedBody body = DownloadToMemory(Utf8ToUtf16(updateServer.BaseAddress() + "media/clip.ts"), u"agent");
   ASSERT_TRUE(body.Ok());

@@ -1,77 +1,34 @@
 #pragma once
-// Folders and archives for the update tests.
-
-#include <unistd.h>
+// Skin packs, damaged archives and folder listings for the update tests.
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "updates/zip/zip_writer.h"
+#include "tests/updates/zip_test_support.h"
 
 namespace vantrel::test {
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-updates-XXXXXX").string();
-    m_path = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return m_path; }
-  std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-
- private:
-  std::filesystem::path m_path;
-};
-
-inline std::string ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline ZipWriterEntry Entry(std::string name, std::string data, bool deflate = true) {
-  ZipWriterEntry entry;
-  entry.name = std::move(name);
-  entry.data = std::move(data);
-  entry.deflate = deflate;
-  entry.folder = entry.name.ends_with('/');
-  return entry;
-}
-
-inline std::string MakeZip(const std::vector<ZipWriterEntry>& entries) {
-  ZipWriter writer;
-  for (const auto& entry : entries) writer.Add(entry);
-  return writer.Finish();
-}
+using testing::MakeZip;
+using testing::Member;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
 
 // A skin pack of `count` pictures named skin_0.bmp, skin_1.bmp, ... holding their own names.
 inline std::string MakeSkinPack(int count) {
   std::vector<ZipWriterEntry> entries;
   for (int i = 0; i < count; ++i) {
     const std::string name = "skin_" + std::to_string(i) + ".bmp";
-    entries.push_back(Entry(name, "BM picture " + name));
+    entries.push_back(Member(name, "BM picture " + name));
   }
   return MakeZip(entries);
 }
 
 // Flips a bit in the stored data of entry `index`, so that its CRC-32 no longer matches.
-inline void DamageEntryData(std::string& archive, const ZipWriter& writer, int index) {
-  const std::size_t local = writer.GetLayout().local[static_cast<std::size_t>(index)];
+inline void DamageEntryData(std::string& archive, const ZipWriter::Layout& layout, int index) {
+  const std::size_t local = layout.local[static_cast<std::size_t>(index)];
   const auto field = [&](std::size_t at) {
     return std::size_t(static_cast<unsigned char>(archive[local + at])) |
            std::size_t(static_cast<unsigned char>(archive[local + at + 1])) << 8;
