@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/text_codec.h"
 #include "catalogue/base64.h"
 #include "updates/zip/zip_archive.h"
 #include "updates/zip/zip_writer.h"
@@ -13,6 +14,35 @@ namespace {
 constexpr size_t kLineLength = 76;
 constexpr std::string_view kLineBreak = "\r\n";
 }  // namespace
+
+std::string Cp1251ToUtf8(std::string_view text) {
+  // Each byte's UTF-8 form (at most three bytes) from the code page table, made once.
+  struct Table {
+    char bytes[256][3];
+    uint8_t size[256];
+    Table() {
+      for (int b = 0; b < 256; ++b) {
+        const std::string utf8 = Utf16ToUtf8(Cp1251ToUtf16(std::string(1, static_cast<char>(b))));
+        size[b] = static_cast<uint8_t>(utf8.size());
+        std::memcpy(bytes[b], utf8.data(), utf8.size());
+      }
+    }
+  };
+  static const Table table;
+  std::string out(text.size() * 3, '\0');
+  char* p = out.data();
+  for (const char c : text) {
+    const auto b = static_cast<uint8_t>(c);
+    if (b < 0x80) {
+      *p++ = c;
+    } else {
+      std::memcpy(p, table.bytes[b], 3);
+      p += table.size[b];
+    }
+  }
+  out.resize(static_cast<size_t>(p - out.data()));
+  return out;
+}
 
 CatalogueStatus ReadCatalogueText(const std::filesystem::path& file, std::string& text) {
   text.clear();

@@ -24,6 +24,9 @@ enum class CatalogueStatus {
 // A damaged member is not an error here: it leaves text that fails later.
 CatalogueStatus ReadCatalogueText(const std::filesystem::path& file, std::string& text);
 
+// Windows-1251 to UTF-8 in one step, the parser's own encoding.
+std::string Cp1251ToUtf8(std::string_view text);
+
 // Builds a catalogue file from Windows-1251 XML text: Base64 in lines of 76 characters,
 // one deflated member. False when the Base64 text would exceed what the program reads.
 bool PackCatalogue(std::string_view text, std::string& archive);

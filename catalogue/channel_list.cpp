@@ -1,5 +1,8 @@
 #include "catalogue/channel_list.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/program_path.h"
 #include "app/text_codec.h"
 #include "catalogue/channel_xml.h"
@@ -27,7 +30,10 @@ CatalogueStatus CChannelList::LoadCatalogue() {
   std::string text;
   const CatalogueStatus status = ReadCatalogueText(catalogPath, text);
   if (status != CatalogueStatus::kOk) return status;
-  return LoadCatalogueXml(Cp1251ToUtf16(text));
+  // Straight to UTF-8: the same text as through UTF-16, without converting twice.
+  const XmlDocument document = XmlLoadUtf8Text(Cp1251ToUtf8(text));
+  if (!document) return CatalogueStatus::kBadXml;
+  return LoadCatalogueDocument(*document);
 }
 
 CatalogueStatus CChannelList::LoadCatalogueXml(std::u16string_view xml) {
@@ -46,12 +52,35 @@ CatalogueStatus CChannelList::LoadCatalogueDocument(const pugi::xml_document& do
   if (!XmlGetAttribute(root, "version", text)) return CatalogueStatus::kNoVersion;
   version = ParseDecimal(text);
   ReadChannels(root, channels);
+  BuildIndex();
+  return CatalogueStatus::kOk;
+}
+
+void CChannelList::BuildIndex() {
+  // Counting first gives every key its rank; records are then inserted in key order, each at
+  // the end of the index, which costs no string comparisons beyond one per record.
   for (const CChannel& channel : channels) {
-    channelIndex.emplace(ChannelKey(channel.country, channel.genre), channel);  // after its equals
     ++countryCounts[channel.country];
     ++genreCounts[channel.genre];
   }
-  return CatalogueStatus::kOk;
+  auto ranks = [](const ChannelCounts& counts) {
+    std::map<std::u16string_view, uint32_t> rank;
+    uint32_t next = 0;
+    for (const auto& entry : counts) rank.emplace_hint(rank.end(), entry.first, next++);
+    return rank;
+  };
+  const auto countryRank = ranks(countryCounts);
+  const auto genreRank = ranks(genreCounts);
+  std::vector<std::pair<uint64_t, uint32_t>> order;  // (country rank, genre rank), position
+  order.reserve(channels.size());
+  for (uint32_t i = 0; i < channels.size(); ++i) {
+    const uint64_t key = (uint64_t{countryRank.find(channels[i].country)->second} << 32) |
+                         genreRank.find(channels[i].genre)->second;
+    order.emplace_back(key, i);
+  }
+  std::sort(order.begin(), order.end());  // positions break ties: equal keys keep file order
+  for (const auto& [key, i] : order)
+    channelIndex.emplace_hint(channelIndex.end(), ChannelKey(channels[i].country, channels[i].genre), channels[i]);
 }
 
 std::pair<ChannelIndex::const_iterator, ChannelIndex::const_iterator> CChannelList::IndexRange(

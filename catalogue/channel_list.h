@@ -59,6 +59,7 @@ class CChannelList {
 
  private:
   void ClearCatalogue();
+  void BuildIndex();
 };
 
 // The process-wide store, made on first use with the paths of the program folder.

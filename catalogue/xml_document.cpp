@@ -39,6 +39,12 @@ XmlDocument XmlLoadText(std::u16string_view text) {
   return Checked(std::move(document), result);
 }
 
+XmlDocument XmlLoadUtf8Text(std::string_view text) {
+  auto document = std::make_unique<pugi::xml_document>();
+  const auto result = document->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  return Checked(std::move(document), result);
+}
+
 XmlDocument XmlLoadFile(const std::filesystem::path& path) {
   auto document = std::make_unique<pugi::xml_document>();
   const auto result = document->load_file(path.c_str(), kParseOptions, pugi::encoding_auto);

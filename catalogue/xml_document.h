@@ -16,6 +16,8 @@ using XmlDocument = std::unique_ptr<pugi::xml_document>;
 // Parses a whole text; null unless it is well-formed. A declared encoding is ignored: the text
 // is already Unicode.
 XmlDocument XmlLoadText(std::u16string_view text);
+// The same for text already in UTF-8 (what the parser reads natively, so no conversion).
+XmlDocument XmlLoadUtf8Text(std::string_view text);
 // Parses a file (UTF-8, or UTF-16/32 with a byte-order mark); null when missing or malformed.
 XmlDocument XmlLoadFile(const std::filesystem::path& path);
 // A document holding one empty element `name`.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "tests/catalogue/catalogue_test_support.h"
@@ -78,8 +79,9 @@ TEST(CatalogueTool, PackChecksItsInput) {
     WriteBytes(dir / "bad.xml", text);
     std::ostringstream e;
     EXPECT_EQ(PackCatalogueFile(dir / "bad.xml", dir / "bad.dat", e), 1);
-    EXPECT_NE(e.str().find(message), std::string::npos) << e.str();
-    EXPECT_EQ(std::count(e.str().begin(), e.str().end(), '\n'), 1);
+    const std::string line = e.str();
+    EXPECT_NE(line.find(message), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.dat"));
   }
 }
