@@ -123,6 +123,8 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  // A proxy's own answer to CONNECT is not the server's answer.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunkBytes));
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);

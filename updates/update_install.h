@@ -21,7 +21,8 @@ InstallResult SaveChannelList(const std::filesystem::path& catalogPath, std::str
 // Saves the pack as <program folder>/skins/<name>.dat, unpacks its 32 entries into the
 // folder skins/<name> and deletes the archive. A name that is not a plain file name, a pack
 // without exactly 32 entries or with an entry name that is not a plain file name is refused
-// (archive and folder stay); a pack that is not an archive is left without a message.
+// (archive and folder stay); a pack that is not an archive is left without a message. A
+// picture that fails to unpack makes the install a failure: a skin missing one cannot be used.
 InstallResult InstallSkinPack(const std::filesystem::path& programFolder, std::u16string_view skinName,
                               std::string_view packBytes);
 
