@@ -64,6 +64,10 @@ TEST_F(UpdateChecks, PageTextIsTheWholeBodyDecoded) {
   std::u16string longNotice = u"2048";
   while (longNotice.size() < 3 * 65'536 + 100) longNotice += u"Длинное сообщение сервера. ";
   for (const auto& reply : {ScriptedServer::Reply(200, ""), ScriptedServer::Reply(200, "20"),
+                            ScriptedServer::Reply(200, "1024"), ScriptedServer::Reply(200, Cp1251(u"2048Текст")),
+                            ScriptedServer::Reply(200, Cp1251(u"4096http://h/p.zip4096name4096 КБ скачано4096Да?")),
+                            ScriptedServer::Reply(200, "4096http://h/s.zip4096Tropic4096suffix and question"),
+                            ScriptedServer::Reply(200, "4096http://h/c.dat40964096124096"),
                             ScriptedServer::Reply(404, "<html>Not Found</html>"),
                             ScriptedServer::Reply(200, Cp1251(longNotice))}) {
     m_server.Answer("/page", reply);
