@@ -1,6 +1,7 @@
 #include "skin/skin_base_dialog.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QResizeEvent>
 
@@ -179,11 +180,17 @@ void CSkinBaseDialog::ApplyWindowRegion(bool redraw) {
   const bool changed = region != m_windowRegion;
   m_windowRegion = region;
   // An empty shape would hide the whole window: the window then goes unshaped instead.
-  if (changed) {
+  // Platforms without window shapes rely on the transparent painting alone.
+  if (changed && PlatformShapesWindows()) {
     if (region.isEmpty()) clearMask();
     else setMask(region);
   }
   if (redraw) update();
+}
+
+bool CSkinBaseDialog::PlatformShapesWindows() {
+  const QString platform = QGuiApplication::platformName();
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 void CSkinBaseDialog::OnSize(int width, int height) {

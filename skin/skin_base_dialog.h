@@ -143,6 +143,7 @@ class CSkinBaseDialog : public QDialog {
   void ApplyWindowRegion(bool redraw);
   void UpdateCursor(const QPoint& point);
   static bool ClientPositioningRefused();
+  static bool PlatformShapesWindows();
   void StartSystemDrag(int hitCode);
 
   bool m_reuseBuffer = false;  // set by a window move: the next paint may reuse the buffer

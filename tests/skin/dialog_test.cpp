@@ -55,7 +55,7 @@ class DialogTest : public QObject {
     QVERIFY(!d.WindowRegion().contains(QPoint(39, 29)));
     QVERIFY(d.WindowRegion().contains(QPoint(20, 15)));
     QVERIFY(!d.WindowRegion().contains(QPoint(105, 105)));
-    QCOMPARE(d.mask(), d.WindowRegion());
+    if (QGuiApplication::platformName() == "xcb") QCOMPARE(d.mask(), d.WindowRegion());
     QCOMPARE(d.HitTestPart({0, 0}), -1);
     QCOMPARE(d.HitTestPart({20, 15}), part);
 
@@ -244,7 +244,7 @@ class DialogTest : public QObject {
     d.resize(320, 210);
     QCOMPARE(d.size(), QSize(320, 210));
     QCOMPARE(ok.pos(), QPoint(40, 135));
-    QVERIFY(d.mask().isEmpty());
+    QVERIFY(d.WindowRegion().isEmpty());
   }
 };
 
