@@ -20,11 +20,10 @@ int CVantrelApp::InitInstance() {
   if (ProgramFile().empty() && !InitProgramPath()) return -1;
   QCoreApplication::setOrganizationName(kSettingsCompany);
   QCoreApplication::setApplicationName(QString::fromStdString(ProgramName()));
-  {
-    CVantrelDlg dlg;
-    dlg.exec();
-  }
-  return 0;
+  CVantrelDlg dlg;
+  if (!dlg.OnInitDialog()) return dlg.ExitCode();
+  dlg.exec();
+  return dlg.ExitCode();
 }
 
 }  // namespace vantrel

@@ -14,7 +14,8 @@ class CVantrelApp {
   CVantrelApp(const CVantrelApp&) = delete;
   CVantrelApp& operator=(const CVantrelApp&) = delete;
 
-  // The process exit code: -1 when the program's own path cannot be had, else 0.
+  // The process exit code: -1 when the program's own path cannot be had or no skin can be
+  // used, else what the main window ended with (0, or a skin switch's code).
   int InitInstance();
 
  private:

@@ -1,22 +1,220 @@
 #pragma once
-#include <QDialog>
+// CVantrelDlg: the program's main window. A skinned dialog hosting the player, the channel tree
+// with its details (the right fold-out panel), the favourites list (the bottom fold-out panel)
+// and the row of skinned buttons. It owns every control, runs the start-up sequence and routes
+// every command.
+//
+// Life of the window:
+//   CVantrelDlg dlg;                  // members only, nothing on screen
+//   if (!dlg.OnInitDialog()) ...     // skins, layout, catalogue; false after a skin error
+//   dlg.exec();                       // first paint -> timer 1 (bottom panel opens) -> 1 s ->
+//                                     // timer 2 (right panel) -> 1 s -> timer 3 (enabled)
+//   return dlg.ExitCode();
+// Every way of closing (close button, Enter, Escape, the system close, a skin switch, a restart
+// asked by another part through EndProgram) ends in done(), which stops all captures first.
+#include <QBasicTimer>
+#include <QCheckBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "app/status_line.h"
+#include "catalogue/channel_views.h"
+#include "playback/mediaplayer.h"
+#include "skin/skin_base_dialog.h"
+#include "skin/skin_button.h"
+#include "skin/skin_selection.h"
 
 namespace vantrel {
 
-// The main window. For now a plain dialog titled with the program's version that shows
-// status texts; the skinned window with its controls replaces it.
-class CVantrelDlg : public QDialog {
+class CVantrelDlg : public CSkinBaseDialog {
   Q_OBJECT
- public:
-  explicit CVantrelDlg(QWidget* parent = nullptr);
 
+ public:
+  // Dialog results.
+  static constexpr int kResultClose = 0;   // close button, skin switch, EndProgram
+  static constexpr int kResultOk = 1;      // Enter
+  static constexpr int kResultCancel = 2;  // Escape, the system close
+
+  // Geometry of the player and the panels, in window pixels.
+  static constexpr QRect kPlayerAtFirstPaint{88, 37, 647, 435};
+  static constexpr int kBottomSlide = 180;
+  static constexpr int kRightSlide = 250;
+  static constexpr int kStartupPanelDelayMs = 1000;  // timers 2 and 3
+
+  explicit CVantrelDlg(QWidget* parent = nullptr);
+  ~CVantrelDlg() override;
+
+  // Builds the window from the current skin and loads the catalogue and the favourites; the
+  // window is then ready to be shown, disabled and with both panels closed. False when no skin
+  // can be used (the error box has been shown): the program then ends with kSkinErrorExitCode.
+  bool OnInitDialog();
+  // The code the process ends with once the dialog has ended.
+  int ExitCode() const { return m_exitCode; }
+  // Ends the program through the one close path, with `exitCode` as the process's code. The
+  // dialog's loop returns once control is back in it: callers return at once.
+  void EndProgram(int exitCode);
+  bool IsEnding() const { return m_ending; }
+
+  // The one-line status text over the player.
   void ShowStatusText(const QString& text);
   const CStatusLine& StatusLine() const { return m_status; }
 
+  // Rebuild the tree; neither touches the radio buttons.
+  void BuildTreeByCountries();
+  void BuildTreeByGenres();
+  // Refills the favourites list from the store.
+  void FillFavoritesList();
+  // Hands the channel to the player, shows "connecting" and enables the heart button.
+  void PlayChannel(const CChannel& channel);
+  // The player's play-state report: status text and record button.
+  void OnPlayStateChange(int32_t newState);
+
+  // The skinned buttons' and check boxes' commands.
+  void OnCommand(int id) override;
+  // 600 or 850 wide (right panel closed or open) by 550 or 725 high (bottom panel).
+  QSize GetMinTrackSize() const override;
+
+  // What the other parts of the program work with.
+  CMediaplayer& Player() { return m_player; }
+  CChannelTreeView& Tree() { return m_tree; }
+  CFavoritesListView& FavoritesList() { return m_favorites; }
+  QLabel& NewChannelsLabel() { return m_newChannels; }
+  QPlainTextEdit& DescriptionEdit() { return m_description; }
+  QLineEdit& SiteUrlEdit() { return m_siteUrl; }
+  QLineEdit& BitRateEdit() { return m_bitRate; }
+  QCheckBox& AlwaysOnTopCheck() { return m_alwaysOnTop; }
+  QCheckBox& HideControlsCheck() { return m_hideControls; }
+  QRadioButton& ByCountriesRadio() { return m_byCountries; }
+  QRadioButton& ByGenresRadio() { return m_byGenres; }
+  CSkinBaseButton& RecordButton() { return m_record; }
+  CSkinBaseButton& HeartButton() { return m_heart; }
+  CSkinBaseButton& UnheartButton() { return m_unheart; }
+  CSkinBaseButton& DownloadButton() { return m_download; }
+  CSkinBaseButton& DownArrowButton() { return m_downArrow; }
+  CSkinBaseButton& RightArrowButton() { return m_rightArrow; }
+  CSkinBaseButton& MaximizeButton() { return m_maximize; }
+  // The preview button of a built-in skin; nullptr when that skin is not installed.
+  CSkinBaseButton* PreviewButton(const QString& skinName) const;
+  // Panels are open while their arrow buttons are on.
+  bool IsBottomPanelOpen() const { return m_downArrow.GetToggleState(); }
+  bool IsRightPanelOpen() const { return m_rightArrow.GetToggleState(); }
+  bool IsSliding() const { return m_sliding; }
+  // The valid skin folders and the one in use; an image path is CurrentSkinFolder() + name.
+  const std::vector<std::filesystem::path>& SkinFolders() const { return m_skins.skins; }
+  const std::filesystem::path& CurrentSkinFolder() const { return m_skins.current; }
+  std::filesystem::path SkinImage(SkinFile file) const { return m_skins.File(file); }
+  const QColor& RightPanelColour() const { return m_rightPanelColour; }
+  const QColor& BottomPanelColour() const { return m_bottomPanelColour; }
+
+  // Left by the channel check for the catalogue download.
+  QString ChannelListUrl;
+  QString DownloadProgressSuffix;
+  QString NewChannelCount;
+
+ public slots:
+  // Every close ends here: captures are stopped before the dialog goes.
+  void done(int result) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void OnMoveStarted(CMoveInfo info) override;
+  void OnMoveFinished(const CMoveInfo& info) override;
+
  private:
+  // Layout (vantrel_dlg_layout.cpp).
+  void AddSkinParts();
+  void CreateButton(CSkinBaseButton& button, SkinFile image, int command, QPoint at, int hAnchor, int vAnchor);
+  void CreatePanels();
+  void LayOutControls();
+  void CreatePreviewButtons();
+  void ConnectControls();
+
+  // The first-paint sequence, queued from the first paint.
+  void OnFirstPaint();
+  void OnStartupTimer(QBasicTimer& timer);
+  // Commands (vantrel_dlg_commands.cpp).
+  void OnFullScreen();
+  void OnAlwaysOnTop();
+  void OnHideControls();
+  void OnAbout();
+  // Panels (vantrel_dlg_panels.cpp).
+  void SlideBottomPanel();
+  void SlideRightPanel();
+  void ShowPanelControls();
+  void PlacePlayer(QSize client);
+  // Channels and favourites (vantrel_dlg_channels.cpp).
+  void OnTreeSelectionChanged();
+  void OnTreeDoubleClick();
+  void OnFavoritesClick();
+  void OnFavoritesDoubleClick();
+  void OnHeart();
+  void OnUnheart();
+
+  // Later work lands in vantrel_dlg_stubs.cpp.
+  void OnRecord();
+  void StopAllCaptures();
+  void RunUpdateChecks();
+  void DownloadChannelList();
+
+  QIcon m_icon;
+  SkinChoice m_skins;
+  CSkinBaseButton m_minimize;
+  CSkinBaseButton m_maximize;
+  CSkinBaseButton m_close;
+  std::vector<std::unique_ptr<CSkinBaseButton>> m_previews;  // only for installed built-in skins
+  CSkinBaseButton m_about;
+  CSkinBaseButton m_downArrow;
+  CSkinBaseButton m_rightArrow;
+  CSkinBaseButton m_heart;
+  CSkinBaseButton m_unheart;
+  CSkinBaseButton m_download;
+  QBasicTimer m_timer1;
+  QBasicTimer m_timer2;
+  QBasicTimer m_timer3;
+  QColor m_rightPanelColour;
+  QColor m_bottomPanelColour;
+  bool m_firstPaintPending = false;
+  bool m_aboutOpen = false;
+  bool m_sliding = false;
+  CSkinBaseButton m_record;
+  // Parts the slides move: each arrow with its panel.
+  int m_downArrowPart = -1;
+  int m_bottomPanelPart = -1;
+  int m_rightArrowPart = -1;
+  int m_rightPanelPart = -1;
+
+  QCheckBox m_alwaysOnTop;
+  CMediaplayer m_player;
+  QCheckBox m_hideControls;
+  CChannelTreeView m_tree;
+  CFavoritesListView m_favorites;
+  QLabel m_newChannels;
+  QPlainTextEdit m_description;
+  QLineEdit m_siteUrl;
+  QLineEdit m_bitRate;
+  QRadioButton m_byCountries;
+  QRadioButton m_byGenres;
+  // Created after the controls so that it lies above them.
   CStatusLine m_status;
+
+  int m_exitCode = 0;
+  bool m_ending = false;
 };
+
+// The window icon, drawn at start-up.
+QIcon MakeProgramIcon();
+// A panel image's background colour: bytes 50003, 50002, 50004 of its pixel data as red, green,
+// blue; the colour of the image's centre pixel when it holds fewer bytes.
+QColor SamplePanelColour(const QString& imagePath);
 
 }  // namespace vantrel

@@ -1,12 +1,24 @@
+#include <QDialog>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/program_path.h"
 #include "app/settings.h"
-#include "app/vantrel_dlg.h"
+#include "app/status_line.h"
 
 using namespace vantrel;
+
+// A plain window with the status line, as the main window carries it.
+class StatusWindow : public QDialog {
+ public:
+  StatusWindow() : m_status(this) {}
+  void ShowStatusText(const QString& text) { m_status.ShowStatusText(text); }
+  const CStatusLine& StatusLine() const { return m_status; }
+
+ private:
+  CStatusLine m_status;
+};
 
 class AppQtTest : public QObject {
   Q_OBJECT
@@ -38,22 +50,10 @@ class AppQtTest : public QObject {
     QVERIFY2(QFile::exists(expected), qPrintable(expected));
   }
 
-  // Starting the main window removes the program left behind by an update.
-  void leftoverProgramRemovedAtStart() {
-    QTemporaryDir dir;
-    SetProgramPathForTesting(std::filesystem::path(dir.path().toStdString()) / "Vantrel");
-    QFile f(dir.filePath("temp.tmp"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    CVantrelDlg dlg;
-    QVERIFY(!QFile::exists(dir.filePath("temp.tmp")));
-    QCOMPARE(dlg.windowTitle(), QString("Vantrel 2.0.ru"));
-  }
-
   // A long then a short text: the second is centred on x = 400 even past the window's edges,
   // and nothing of the first is left on screen.
   void statusTextPlacement() {
-    CVantrelDlg dlg;
+    StatusWindow dlg;
     dlg.setStyleSheet("QDialog { background: rgb(0, 0, 128); }");
     dlg.resize(500, 500);
     dlg.show();
@@ -85,7 +85,7 @@ class AppQtTest : public QObject {
 
   // Two lines measure as two lines: the box is taller than one line and not as wide as both.
   void statusTextLineBreaks() {
-    CVantrelDlg dlg;
+    StatusWindow dlg;
     dlg.ShowStatusText("one");
     const int oneLine = dlg.StatusLine().Rect().height();
     dlg.ShowStatusText("one\ntwo");

@@ -1,0 +1,74 @@
+// The catalogue tree, the channel details, the favourites and handing a channel to the player.
+#include "app/qt_strings.h"
+#include "app/vantrel_dlg.h"
+#include "catalogue/channel_list.h"
+#include "playback/play_state.h"
+#include "resources/resource.h"
+
+namespace vantrel {
+
+void CVantrelDlg::BuildTreeByCountries() { m_tree.Fill(BuildChannelTree(GetChannelList(), ChannelGrouping::kByCountry)); }
+
+void CVantrelDlg::BuildTreeByGenres() { m_tree.Fill(BuildChannelTree(GetChannelList(), ChannelGrouping::kByGenre)); }
+
+void CVantrelDlg::FillFavoritesList() { m_favorites.Fill(GetChannelList().favorites); }
+
+void CVantrelDlg::PlayChannel(const CChannel& channel) {
+  m_player.SetURL(ToQString(channel.URL));
+  ShowStatusText(ResString(res::IDS_CONNECTING));
+  m_heart.setEnabled(true);
+}
+
+void CVantrelDlg::OnPlayStateChange(int32_t newState) {
+  const std::optional<PlayStateView> view = ViewForPlayState(newState);
+  if (!view) return;
+  ShowStatusText(ResString(view->statusStringId));
+  m_record.setEnabled(view->recordEnabled);
+}
+
+// A group keeps the details of the channel shown before.
+void CVantrelDlg::OnTreeSelectionChanged() {
+  m_alwaysOnTop.show();
+  const CChannel* channel = m_tree.SelectedChannel();
+  if (channel == nullptr) return;
+  m_description.setPlainText(ToQString(channel->description));
+  m_siteUrl.setText(ToQString(channel->site_URL));
+  m_bitRate.setText(QString::number(channel->BPS) + QStringLiteral(" KBits/s"));
+}
+
+// A group only opens or closes, which the tree does by itself.
+void CVantrelDlg::OnTreeDoubleClick() {
+  if (const CChannel* channel = m_tree.SelectedChannel()) PlayChannel(*channel);
+}
+
+void CVantrelDlg::OnFavoritesClick() { m_unheart.setEnabled(m_favorites.SelectionMark() >= 0); }
+
+void CVantrelDlg::OnFavoritesDoubleClick() {
+  const int mark = m_favorites.SelectionMark();
+  const std::vector<CChannel>& favorites = GetChannelList().favorites;
+  if (mark < 0 || static_cast<size_t>(mark) >= favorites.size()) return;
+  const CChannel channel = favorites[static_cast<size_t>(mark)];
+  PlayChannel(channel);
+}
+
+// Adding the channel already there changes nothing but still refills and rewrites.
+void CVantrelDlg::OnHeart() {
+  const CChannel* channel = m_tree.SelectedChannel();
+  if (channel == nullptr) return;
+  CChannelList& store = GetChannelList();
+  store.AddFavorite(*channel);
+  FillFavoritesList();
+  store.SaveFavorites();
+}
+
+void CVantrelDlg::OnUnheart() {
+  const int mark = m_favorites.SelectionMark();
+  if (mark < 0) return;
+  CChannelList& store = GetChannelList();
+  store.RemoveFavorite(static_cast<size_t>(mark));
+  FillFavoritesList();
+  store.SaveFavorites();
+  m_unheart.setEnabled(false);
+}
+
+}  // namespace vantrel
