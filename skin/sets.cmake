@@ -2,6 +2,6 @@
 vantrel_core_library(skinsets file_attributes.cpp skin_set.cpp)
 
 if(NOT VANTREL_CORE_ONLY)
-  vantrel_qt_library(skinsets skin_selection.cpp)
-  target_link_libraries(vantrel_skinsets PUBLIC vantrel_core vantrel_app)
+  vantrel_qt_library(skinsets skin_selection.cpp answer_dialog.cpp msg_dlg.cpp about_dlg.cpp)
+  target_link_libraries(vantrel_skinsets PUBLIC vantrel_core vantrel_app vantrel_skin)
 endif()
