@@ -61,41 +61,45 @@ std::string Utf16ToCp1251(std::u16string_view text) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view s) {
-  std::u16string out;
-  out.reserve(s.size());
+  // Sized once for the worst case (one unit per byte) and cut at the end: the catalogue
+  // converts thousands of short texts per load, and per-unit appends dominated that.
+  std::u16string out(s.size(), u'\0');
+  char16_t* o = out.data();
   size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<uint8_t>(s[i]);
+    if (c < 0x80) {
+      *o++ = c;
+      ++i;
+      continue;
+    }
     uint32_t cp = 0xFFFD;
     size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else {
-      size_t need = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-      if (need && c < 0xF5 && i + need <= s.size()) {
-        uint32_t v = c & (0x7F >> need);
-        bool ok = true;
-        for (size_t k = 1; k < need; ++k) {
-          const auto cc = static_cast<uint8_t>(s[i + k]);
-          if ((cc & 0xC0) != 0x80) { ok = false; break; }
-          v = (v << 6) | (cc & 0x3F);
-        }
-        const uint32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
-        if (ok && v >= minimum && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
-          cp = v;
-          len = need;
-        }
+    size_t need = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    if (need && c < 0xF5 && i + need <= s.size()) {
+      uint32_t v = c & (0x7F >> need);
+      bool ok = true;
+      for (size_t k = 1; k < need; ++k) {
+        const auto cc = static_cast<uint8_t>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) { ok = false; break; }
+        v = (v << 6) | (cc & 0x3F);
+      }
+      const uint32_t minimum = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;
+      if (ok && v >= minimum && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
+        cp = v;
+        len = need;
       }
     }
-    if (cp >= 0x10000) {
+    if (cp >= 0x10000) {  // four bytes give two units
       cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *o++ = static_cast<char16_t>(cp);
     }
     i += len;
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 

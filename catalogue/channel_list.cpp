@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 #include "app/program_path.h"
 #include "app/text_codec.h"
@@ -56,36 +57,67 @@ CatalogueStatus CChannelList::LoadCatalogueDocument(const pugi::xml_document& do
   return CatalogueStatus::kOk;
 }
 
+namespace {
+
+// Distinct keys of one kind: each record's key becomes a small number, so that counting and
+// ordering compare strings once per distinct key instead of once per record.
+struct KeyRanks {
+  std::vector<uint32_t> ofRecord;  // rank of each record's key, in code-unit order
+
+  KeyRanks(const std::vector<CChannel>& channels, std::u16string CChannel::*field, ChannelCounts& counts) {
+    std::unordered_map<std::u16string_view, uint32_t> slots;
+    std::vector<std::u16string_view> keys;
+    std::vector<int> tally;
+    ofRecord.reserve(channels.size());
+    for (const CChannel& channel : channels) {
+      const auto [it, added] = slots.try_emplace(channel.*field, static_cast<uint32_t>(keys.size()));
+      if (added) {
+        keys.push_back(it->first);
+        tally.push_back(0);
+      }
+      ++tally[it->second];
+      ofRecord.push_back(it->second);
+    }
+    std::vector<uint32_t> bySlot(keys.size());
+    std::vector<uint32_t> sorted(keys.size());
+    for (uint32_t i = 0; i < sorted.size(); ++i) sorted[i] = i;
+    std::sort(sorted.begin(), sorted.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    for (uint32_t rank = 0; rank < sorted.size(); ++rank) {
+      bySlot[sorted[rank]] = rank;
+      counts.emplace_hint(counts.end(), std::u16string(keys[sorted[rank]]), tally[sorted[rank]]);
+    }
+    for (auto& r : ofRecord) r = bySlot[r];
+  }
+};
+
+}  // namespace
+
 void CChannelList::BuildIndex() {
-  // Counting first gives every key its rank; records are then inserted in key order, each at
-  // the end of the index, which costs no string comparisons beyond one per record.
-  for (const CChannel& channel : channels) {
-    ++countryCounts[channel.country];
-    ++genreCounts[channel.genre];
-  }
-  auto ranks = [](const ChannelCounts& counts) {
-    std::map<std::u16string_view, uint32_t> rank;
-    uint32_t next = 0;
-    for (const auto& entry : counts) rank.emplace_hint(rank.end(), entry.first, next++);
-    return rank;
-  };
-  const auto countryRank = ranks(countryCounts);
-  const auto genreRank = ranks(genreCounts);
-  std::vector<std::pair<uint64_t, uint32_t>> order;  // (country rank, genre rank), position
+  const KeyRanks countries(channels, &CChannel::country, countryCounts);
+  const KeyRanks genres(channels, &CChannel::genre, genreCounts);
+  // Ranks stand for the keys, so ordering compares numbers; positions break the ties, so
+  // equal keys keep file order.
+  std::vector<std::pair<uint64_t, uint32_t>> order;
   order.reserve(channels.size());
-  for (uint32_t i = 0; i < channels.size(); ++i) {
-    const uint64_t key = (uint64_t{countryRank.find(channels[i].country)->second} << 32) |
-                         genreRank.find(channels[i].genre)->second;
-    order.emplace_back(key, i);
-  }
-  std::sort(order.begin(), order.end());  // positions break ties: equal keys keep file order
-  for (const auto& [key, i] : order)
-    channelIndex.emplace_hint(channelIndex.end(), ChannelKey(channels[i].country, channels[i].genre), channels[i]);
+  for (uint32_t i = 0; i < channels.size(); ++i)
+    order.emplace_back((uint64_t{countries.ofRecord[i]} << 32) | genres.ofRecord[i], i);
+  std::sort(order.begin(), order.end());
+  channelIndex.reserve(channels.size());
+  for (const auto& entry : order) channelIndex.push_back(channels[entry.second]);
 }
 
 std::pair<ChannelIndex::const_iterator, ChannelIndex::const_iterator> CChannelList::IndexRange(
-    const std::u16string& country, const std::u16string& genre) const {
-  return channelIndex.equal_range(ChannelKey(country, genre));
+    std::u16string_view country, std::u16string_view genre) const {
+  struct ByKey {
+    static std::pair<std::u16string_view, std::u16string_view> Key(const CChannel& c) { return {c.country, c.genre}; }
+    bool operator()(const CChannel& c, const std::pair<std::u16string_view, std::u16string_view>& k) const {
+      return Key(c) < k;
+    }
+    bool operator()(const std::pair<std::u16string_view, std::u16string_view>& k, const CChannel& c) const {
+      return k < Key(c);
+    }
+  };
+  return std::equal_range(channelIndex.begin(), channelIndex.end(), std::pair(country, genre), ByKey{});
 }
 
 }  // namespace vantrel

@@ -15,10 +15,11 @@
 namespace vantrel {
 
 // Texts order by UTF-16 code unit (std::u16string's own order): no locale, no case folding.
-using ChannelKey = std::pair<std::u16string, std::u16string>;  // (country, genre)
-// Equal keys keep insertion order, which is catalogue order.
-using ChannelIndex = std::multimap<ChannelKey, CChannel>;
 using ChannelCounts = std::map<std::u16string, int>;
+// The (country, genre) index: copies of the records ordered by that pair, the key read from
+// each record itself. Equal keys keep insertion order, which is catalogue order. A sorted
+// sequence rather than a tree: built once per load, then only searched and walked.
+using ChannelIndex = std::vector<CChannel>;
 
 class CChannelList {
  public:
@@ -55,7 +56,7 @@ class CChannelList {
 
   // The index entries of one (country, genre) pair, in catalogue order.
   std::pair<ChannelIndex::const_iterator, ChannelIndex::const_iterator> IndexRange(
-      const std::u16string& country, const std::u16string& genre) const;
+      std::u16string_view country, std::u16string_view genre) const;
 
  private:
   void ClearCatalogue();

@@ -51,7 +51,7 @@ std::vector<ChannelTreeNode> BuildChannelTree(const CChannelList& list, ChannelG
       if (begin == end) continue;
       ChannelTreeNode& group = topNode.children.emplace_back();
       group.label = GroupLabel(secondKey, std::distance(begin, end));
-      for (auto it = begin; it != end; ++it) group.children.push_back({it->second.name, &it->second, {}});
+      for (auto it = begin; it != end; ++it) group.children.push_back({it->name, &*it, {}});
       SortByLabel(group.children);
     }
     SortByLabel(topNode.children);

@@ -41,6 +41,9 @@ bool ReadChannel(pugi::xml_node node, CChannel& channel) {
 }
 
 void ReadChannels(pugi::xml_node root, std::vector<CChannel>& into) {
+  size_t children = 0;
+  for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) ++children;
+  into.reserve(into.size() + children);
   CChannel channel;
   for (pugi::xml_node child : root.children())
     if (ReadChannel(child, channel)) into.push_back(std::move(channel));

@@ -127,9 +127,13 @@ TEST_F(Catalogue, CountsAndIndex) {
   EXPECT_EQ(list.genreCounts, (ChannelCounts{{u"", 1}, {u"G", 3}, {u"H", 1}}));
   auto [begin, end] = list.IndexRange(u"C", u"G");
   std::vector<std::u16string> names;
-  for (auto it = begin; it != end; ++it) names.push_back(it->second.name);
+  for (auto it = begin; it != end; ++it) names.push_back(it->name);
   EXPECT_EQ(names, (std::vector<std::u16string>{u"x", u"x", u"z"}));
-  EXPECT_EQ(list.IndexRange(u"", u"").first->second.name, u"bare");
+  EXPECT_EQ(list.IndexRange(u"", u"").first->name, u"bare");
+  EXPECT_EQ(list.IndexRange(u"C", u"").first, list.IndexRange(u"C", u"").second);
+  names.clear();
+  for (const CChannel& c : list.channelIndex) names.push_back(c.name);
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"bare", u"x", u"x", u"z", u"y"}));
   EXPECT_TRUE(Consistent(list));
 }
 

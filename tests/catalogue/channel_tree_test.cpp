@@ -47,7 +47,7 @@ TEST_F(ChannelTree, EmptyKeysDuplicatesAndLeafRecords) {
   const auto& leaves = tree[0].children[0].children;
   EXPECT_EQ(leaves[0].channel->URL, u"first");  // equal labels keep catalogue order
   EXPECT_EQ(leaves[1].channel->URL, u"second");
-  EXPECT_EQ(leaves[0].channel, &list.channelIndex.begin()->second);
+  EXPECT_EQ(leaves[0].channel, &list.channelIndex.front());
   EXPECT_EQ(tree[0].channel, nullptr);
   EXPECT_EQ(tree[0].children[0].channel, nullptr);
 }
