@@ -101,8 +101,9 @@ HResult URLCapture::ChooseWriter(std::u16string_view file) {
     return Check(pFileWritter->CreateMuxer("asf", path),
                  "avformat_alloc_output_context2(&pFileWritter, NULL, \"asf\", wFile)");
   }
-  HResult hr = Check(Multiplexer::Create("avi", path, &pAVIMux),
-                     "avformat_alloc_output_context2(&pAVIMux, NULL, \"avi\", wFile)");
+  const HResult hr = Check(Multiplexer::Create("avi", path, &pAVIMux),
+                           "avformat_alloc_output_context2(&pAVIMux, NULL, \"avi\", wFile)");
+  // Stream 0 is the master: its first key frame is the recording's time zero.
   pGB->masterStream = 0;
   return hr;
 }

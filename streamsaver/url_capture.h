@@ -6,10 +6,9 @@
 #include <string_view>
 
 #include "streamsaver/capture_graph.h"
+#include "streamsaver/filters.h"
 #include "streamsaver/media_control.h"
 #include "streamsaver/result_codes.h"
-#include "streamsaver/source_filter.h"
-#include "streamsaver/writer.h"
 
 namespace vantrel {
 

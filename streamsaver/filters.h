@@ -1,5 +1,6 @@
 #pragma once
-// The writing end of a capture: the container multiplexer and the output file.
+// The filters of a capture: the source that reads the address, the container multiplexer and
+// the output file.
 
 #include <memory>
 #include <string>
@@ -9,6 +10,31 @@ extern "C" {
 }
 
 namespace vantrel {
+
+// The source: an FFmpeg demuxer reading the address.
+class SourceFilter {
+ public:
+  // Without data for this long a network read gives up, so a dead server ends a start.
+  static constexpr int64_t kNetworkTimeoutUs = 15'000'000;
+
+  // A demuxer context that polls `interrupt`; null when out of memory.
+  static std::unique_ptr<SourceFilter> Create(const AVIOInterruptCB& interrupt);
+  ~SourceFilter();
+  SourceFilter(const SourceFilter&) = delete;
+  SourceFilter& operator=(const SourceFilter&) = delete;
+
+  // Opens `address` with `format` forced, or probing when it is null, then reads the streams'
+  // parameters. Returns an AVERROR code; on failure `failedCall` names the call that failed and
+  // the filter cannot be loaded again.
+  int Load(const std::string& address, const AVInputFormat* format, std::string* failedCall);
+
+  AVFormatContext* Context() const { return m_ctx; }
+
+ private:
+  explicit SourceFilter(AVFormatContext* ctx) : m_ctx(ctx) {}
+  AVFormatContext* m_ctx;
+};
+
 
 // An output container that writes through a file it does not own (the AVI multiplexer).
 class Multiplexer {
