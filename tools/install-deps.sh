@@ -9,7 +9,7 @@ packages=(
   libmpv-dev
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libcurl4-openssl-dev libpugixml-dev zlib1g-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
 )
 
