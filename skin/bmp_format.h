@@ -17,8 +17,8 @@ inline constexpr size_t kBmpInfoHeaderSize = 40;
 inline constexpr uint16_t kBmpMagic = 0x4D42;  // "BM" read little-endian
 
 // Sizes beyond these are treated as lies: no skin image comes near them.
-inline constexpr int32_t kBmpMaxDimension = 32768;
-inline constexpr uint64_t kBmpMaxPixels = 64ull << 20;
+inline constexpr int32_t kBmpMaxDimension = 16384;
+inline constexpr uint64_t kBmpMaxPixels = 16ull << 20;  // 64 MiB once decoded
 
 enum class BmpStatus { Ok, Empty, Invalid, ReadError, WriteError };
 

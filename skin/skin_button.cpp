@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 namespace vantrel {
 
@@ -37,8 +38,7 @@ void CSkinBaseButton::Create(QWidget* parent, int commandId, int x, int y) {
 void CSkinBaseButton::SetToggleState(bool on) {
   if (m_toggleState == on) return;
   m_toggleState = on;
-  m_lastAction = DrawAction::Entire;
-  update();
+  SetLastAction(DrawAction::Entire);
 }
 
 int CSkinBaseButton::PictureFor(DrawAction action, bool enabled, bool hovered, bool on, bool cursorInside) {
@@ -90,8 +90,9 @@ void CSkinBaseButton::mouseMoveEvent(QMouseEvent* event) {
 
 void CSkinBaseButton::mouseReleaseEvent(QMouseEvent* event) {
   m_lastAction = DrawAction::Entire;
-  QAbstractButton::mouseReleaseEvent(event);
-  update();
+  const QPointer<CSkinBaseButton> self(this);
+  QAbstractButton::mouseReleaseEvent(event);  // a command may close the window and the button with it
+  if (self) update();
 }
 
 void CSkinBaseButton::leaveEvent(QEvent* event) {
@@ -99,21 +100,24 @@ void CSkinBaseButton::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
 }
 
+// Gaining and losing focus both show the focus picture until the next state change.
 void CSkinBaseButton::focusInEvent(QFocusEvent* event) {
-  m_lastAction = DrawAction::Focus;
   QAbstractButton::focusInEvent(event);
-  update();
+  SetLastAction(DrawAction::Focus);
 }
 
 void CSkinBaseButton::focusOutEvent(QFocusEvent* event) {
-  m_lastAction = DrawAction::Focus;
   QAbstractButton::focusOutEvent(event);
-  update();
+  SetLastAction(DrawAction::Focus);
 }
 
 void CSkinBaseButton::SetHover(bool hover) {
   m_hover = hover;
-  m_lastAction = DrawAction::Entire;
+  SetLastAction(DrawAction::Entire);
+}
+
+void CSkinBaseButton::SetLastAction(DrawAction action) {
+  m_lastAction = action;
   update();
 }
 

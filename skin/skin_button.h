@@ -67,6 +67,7 @@ class CSkinBaseButton : public QAbstractButton {
 
  private:
   void SetHover(bool hover);
+  void SetLastAction(DrawAction action);  // and repaint
 
   bool m_hover = false;
   bool m_toggleState = false;

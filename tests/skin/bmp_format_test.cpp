@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <sstream>
 
 #include "tests/skin/bmp_builder.h"
@@ -212,4 +214,49 @@ TEST(BmpStream, PalettedRoundTripKeepsTable) {
   EXPECT_EQ(written[10], 62);  // offset to pixels
   EXPECT_EQ(written[2], written.size());
   EXPECT_EQ(Decode(written), (std::vector<uint32_t>{0x00FF00, 0xFF00FF}));
+}
+
+// Random header damage to files of every kind: whatever is accepted decodes inside the file
+// (AddressSanitizer watches the exact-size copy).
+TEST(BmpDecode, DamagedHeadersNeverReadOutside) {
+  std::vector<std::vector<uint8_t>> seeds;
+  seeds.push_back(Bmp24(5, 3, std::vector<uint32_t>(15, 0x123456)));
+  BmpSpec s8;
+  s8.width = 5;
+  s8.height = -2;
+  s8.bitCount = 8;
+  s8.clrUsed = 4;
+  s8.palette = {1, 2, 3, 4};
+  seeds.push_back(BmpHead(s8));
+  seeds.back().resize(seeds.back().size() + 16, 3);
+  BmpSpec s16;
+  s16.width = 3;
+  s16.height = 2;
+  s16.bitCount = 16;
+  s16.compression = 3;
+  s16.masks = {0xF800, 0x07E0, 0x001F};
+  seeds.push_back(BmpHead(s16));
+  seeds.back().resize(seeds.back().size() + 16, 0xAB);
+
+  std::mt19937 random(20240611);
+  int accepted = 0;
+  for (const auto& seed : seeds) {
+    for (int round = 0; round < 3000; ++round) {
+      std::vector<uint8_t> bytes = seed;
+      const int damage = 1 + static_cast<int>(random() % 4);
+      for (int i = 0; i < damage; ++i) {
+        const size_t at = random() % std::min<size_t>(bytes.size(), 70);
+        bytes[at] = static_cast<uint8_t>(random() % 3 == 0 ? 0xFF : random());
+      }
+      if (random() % 5 == 0) bytes.resize(random() % bytes.size());
+      auto exact = std::make_unique<uint8_t[]>(bytes.size());
+      std::copy(bytes.begin(), bytes.end(), exact.get());
+      BmpLayout l;
+      if (ParseBmpFile({exact.get(), bytes.size()}, l) != BmpStatus::Ok) continue;
+      ++accepted;
+      std::vector<uint32_t> out(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
+      DecodeBmpPixels(l, exact.get() + kBmpFileHeaderSize, out.data(), static_cast<size_t>(l.width) * 4);
+    }
+  }
+  EXPECT_GT(accepted, 0);  // some damage is harmless (colours, resolution), and is decoded
 }
