@@ -7,14 +7,19 @@
 
 namespace vantrel {
 
-int32_t ParseDecimal(std::u16string_view text) {
+namespace {
+
+// atoi over any character type: the catalogue's numbers are read straight from the parser's
+// UTF-8, the same digits as their UTF-16 text.
+template <typename Char>
+int32_t ParseDigits(std::basic_string_view<Char> text) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = value * 10 + (text[i] - u'0');
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
     if (value > int64_t{INT32_MAX} + 1) value = int64_t{INT32_MAX} + 1;  // stays saturated
   }
   if (negative) value = -value;
@@ -23,20 +28,40 @@ int32_t ParseDecimal(std::u16string_view text) {
   return static_cast<int32_t>(value);
 }
 
+bool ReadNumber(pugi::xml_node node, const char* name, int32_t& value) {
+  const pugi::xml_attribute attribute = node.attribute(name);
+  if (!attribute) return false;
+  value = ParseDigits(std::string_view(attribute.value()));
+  return true;
+}
+
+}  // namespace
+
+int32_t ParseDecimal(std::u16string_view text) { return ParseDigits(text); }
+
 bool ReadChannel(pugi::xml_node node, CChannel& channel) {
   channel = CChannel{};
-  std::u16string number;
-  if (!XmlGetAttribute(node, "id", number)) return false;
-  channel.id = ParseDecimal(number);
+  if (node.type() != pugi::node_element) return false;
+  if (!ReadNumber(node, "id", channel.id)) return false;
   if (!XmlGetAttribute(node, "name", channel.name)) return false;
-  if (!XmlGetAttribute(node, "type", number)) return false;
-  channel.type = ParseDecimal(number);
+  if (!ReadNumber(node, "type", channel.type)) return false;
   if (!XmlGetAttribute(node, "URL", channel.URL)) return false;
-  XmlGetChildText(node, "description", channel.description);
-  XmlGetChildText(node, "genre", channel.genre);
-  XmlGetChildText(node, "country", channel.country);
-  XmlGetChildText(node, "site_URL", channel.site_URL);
-  if (XmlGetChildText(node, "BPS", number)) channel.BPS = ParseDecimal(number);
+  // One pass over the children; the first element of each name counts.
+  bool seen[5] = {};
+  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::string_view name = child.name();
+    const int slot = name == "description" ? 0 : name == "genre" ? 1 : name == "country" ? 2
+                   : name == "site_URL" ? 3 : name == "BPS" ? 4 : -1;
+    if (slot < 0 || seen[slot]) continue;
+    seen[slot] = true;
+    if (slot == 4) {
+      channel.BPS = ParseDecimal(XmlElementText(child));
+    } else {
+      std::u16string* const fields[] = {&channel.description, &channel.genre, &channel.country, &channel.site_URL};
+      *fields[slot] = XmlElementText(child);
+    }
+  }
   return true;
 }
 

@@ -68,19 +68,20 @@ bool XmlGetAttribute(pugi::xml_node node, const char* name, std::u16string& valu
   return true;
 }
 
+std::u16string XmlElementText(pugi::xml_node element) {
+  const pugi::xml_node first = element.first_child();
+  if (!first) return {};
+  if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+    return Utf8ToUtf16(first.value());  // the common case: one piece of text
+  std::string all;
+  AppendText(element, all);
+  return Utf8ToUtf16(all);
+}
+
 bool XmlGetChildText(pugi::xml_node node, const char* name, std::u16string& text) {
   const pugi::xml_node child = node.child(name);
   if (child.type() != pugi::node_element) return false;
-  const pugi::xml_node first = child.first_child();
-  if (!first) {
-    text.clear();
-  } else if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata)) {
-    text = Utf8ToUtf16(first.value());  // the common case: one piece of text
-  } else {
-    std::string all;
-    AppendText(child, all);
-    text = Utf8ToUtf16(all);
-  }
+  text = XmlElementText(child);
   return true;
 }
 

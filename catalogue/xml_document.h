@@ -32,6 +32,9 @@ bool XmlGetAttribute(pugi::xml_node node, const char* name, std::u16string& valu
 // text, nested elements included) goes to `text`. `text` is untouched otherwise.
 bool XmlGetChildText(pugi::xml_node node, const char* name, std::u16string& text);
 
+// The whole text content of an element (all its text, nested elements included).
+std::u16string XmlElementText(pugi::xml_node element);
+
 // Appends a new element as the parent's last child; an empty node on failure.
 pugi::xml_node XmlAppendElement(pugi::xml_node parent, const char* name);
 // Adds the attribute, or replaces the value of one of that name (keeping its place).
