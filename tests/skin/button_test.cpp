@@ -6,7 +6,6 @@
 
 using namespace vantrel;
 using namespace vantrel::test;
-using Action = CSkinBaseButton::DrawAction;
 
 namespace {
 
@@ -55,36 +54,6 @@ class ButtonTest : public QObject {
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
     m_strip = SaveBmp(m_dir, "strip.bmp", Strip());
     QVERIFY(!m_strip.isEmpty());
-  }
-
-  // The picture for each action and state.
-  void pictureRules_data() {
-    QTest::addColumn<int>("action");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("hovered");
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<bool>("inside");
-    QTest::addColumn<int>("picture");
-    const int entire = int(Action::Entire), select = int(Action::Select), focus = int(Action::Focus);
-    QTest::newRow("normal") << entire << true << false << false << false << 0;
-    QTest::newRow("hover") << entire << true << true << false << false << 2;
-    QTest::newRow("on") << entire << true << false << true << false << 1;
-    QTest::newRow("on and hovered") << entire << true << true << true << false << 1;
-    QTest::newRow("disabled") << entire << false << false << false << false << 4;
-    QTest::newRow("disabled, on, hovered") << entire << false << true << true << false << 4;
-    QTest::newRow("pressed inside") << select << true << true << false << true << 1;
-    QTest::newRow("pressed, cursor outside, off") << select << true << false << false << false << 0;
-    QTest::newRow("pressed, cursor outside, on") << select << true << false << true << false << 1;
-    QTest::newRow("focus") << focus << true << true << true << false << 3;
-  }
-  void pictureRules() {
-    QFETCH(int, action);
-    QFETCH(bool, enabled);
-    QFETCH(bool, hovered);
-    QFETCH(bool, on);
-    QFETCH(bool, inside);
-    QFETCH(int, picture);
-    QCOMPARE(CSkinBaseButton::PictureFor(Action(action), enabled, hovered, on, inside), picture);
   }
 
   // Frame = width / 5 truncated; the button takes the frame's size and never shows the leftover

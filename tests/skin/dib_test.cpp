@@ -54,13 +54,11 @@ class DibTest : public QObject {
       v[at] = value;
       return v;
     };
+    // The format checks themselves are covered without Qt; here: the message and the kept image.
     const std::vector<std::vector<uint8_t>> corpus = {
-        patched(0, 'X'),                                           // bad magic
-        std::vector<uint8_t>(good.begin(), good.end() - 1),        // truncated pixels
-        std::vector<uint8_t>(good.begin(), good.begin() + 30),     // truncated header
-        patched(18, 0),                                            // zero width
-        patched(25, 0x7F),                                         // absurd height
-        patched(28, 9),                                            // 9 bits per pixel
+        patched(0, 'X'),                                     // bad magic
+        std::vector<uint8_t>(good.begin(), good.end() - 1),  // truncated pixels
+        patched(25, 0x7F),                                   // absurd height
     };
     int n = 0;
     for (const auto& bytes : corpus) {
