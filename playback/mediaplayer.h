@@ -5,6 +5,7 @@
 // call that drains its events. No call here blocks on the engine.
 
 #include <QPointer>
+#include <QTimer>
 #include <QString>
 #include <QWidget>
 #include <atomic>
@@ -64,12 +65,14 @@ class CMediaplayer : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void ObserveEngine();
   static void OnWakeup(void* self);
   void DrainEvents();
   void HandleEvent(const mpv_event& event);
   void HandleEndFile(const mpv_event_end_file& end);
   void HandlePropertyChange(uint64_t id, const mpv_event_property& property);
   void Apply(CPlayStateModel::Event event);
+  bool TryReconnect();
   void UpdatePicture();
   void LoadCurrentUrl();
   void ForgetCurrentEntry();
@@ -87,7 +90,7 @@ class CMediaplayer : public QWidget {
   std::unique_ptr<IVideoSurface> m_surface;
   CPlayerControlBar* m_bar = nullptr;
   QVBoxLayout* m_layout = nullptr;
-  std::unique_ptr<QWidget> m_fullScreenWindow;
+  QWidget* m_fullScreenWindow = nullptr;  // a child window, while full screen
   std::atomic<bool> m_wakeupPending{false};
   bool m_draining = false;
 
@@ -101,6 +104,10 @@ class CMediaplayer : public QWidget {
   int64_t m_lastEntryId = -1;  // a playlist address owns the entries up to this one
   bool m_entryStarted = false;
   bool m_entryLoaded = false;
+
+  QTimer m_reconnectTimer;
+  int m_reconnects = 0;  // attempts since the stream last played
+  bool m_live = false;
 
   QString m_uiMode = QStringLiteral("mini");
   QString m_videoTrack;  // the engine's "vid": a track number or "no"

@@ -34,8 +34,10 @@ constexpr Option kOptions[] = {
     // limits still find every track of a broadcast stream (its tables come first).
     {"demuxer-lavf-probesize", "524288"},
     {"demuxer-lavf-analyzeduration", "0.5"},
-    // A dropped HTTP connection is reopened instead of ending the channel.
-    {"stream-lavf-o", "reconnect=1,reconnect_streamed=1,reconnect_at_eof=1,reconnect_delay_max=4"},
+    // An HTTP read that fails is retried where the stream's length says more is to come. Not
+    // at every end of data: that holds each finished file for seconds before it may end.
+    // Live streams that break off are reopened by the player instead.
+    {"stream-lavf-o", "reconnect=1,reconnect_streamed=1,reconnect_delay_max=4"},
     {"network-timeout", "15"},
 };
 

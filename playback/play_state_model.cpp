@@ -26,6 +26,7 @@ constexpr Row kStates[] = {
     {Phase::kRunning, Flag::kYes, Flag::kAny, play_state::kPaused, open_state::kMediaOpen},
     {Phase::kRunning, Flag::kNo, Flag::kYes, play_state::kBuffering, open_state::kMediaOpen},
     {Phase::kRunning, Flag::kNo, Flag::kNo, play_state::kPlaying, open_state::kMediaOpen},
+    {Phase::kReconnecting, Flag::kAny, Flag::kAny, play_state::kReconnecting, open_state::kMediaOpening},
     {Phase::kStopped, Flag::kAny, Flag::kAny, play_state::kStopped, open_state::kUndefined},
     {Phase::kFailed, Flag::kAny, Flag::kAny, play_state::kReady, open_state::kUndefined},
     {Phase::kEnded, Flag::kAny, Flag::kAny, play_state::kReady, open_state::kUndefined},
@@ -58,7 +59,9 @@ std::vector<int32_t> CPlayStateModel::Apply(Event event) {
       if (m_phase == Phase::kOpening) m_phase = Phase::kLoading;
       break;
     case Event::kStarted:
-      if (m_phase == Phase::kOpening || m_phase == Phase::kLoading) m_phase = Phase::kRunning;
+      if (m_phase == Phase::kOpening || m_phase == Phase::kLoading || m_phase == Phase::kReconnecting) {
+        m_phase = Phase::kRunning;
+      }
       break;
     case Event::kCacheEmpty:
       m_cacheEmpty = true;
@@ -78,9 +81,13 @@ std::vector<int32_t> CPlayStateModel::Apply(Event event) {
     case Event::kOpenFailed:
       m_phase = Phase::kFailed;
       break;
+    case Event::kReconnecting:
+      if (HasStarted()) m_phase = Phase::kReconnecting;
+      m_cacheEmpty = false;
+      break;
     case Event::kEnded:
-      if (m_phase == Phase::kRunning) published.push_back(play_state::kMediaEnded);
-      m_phase = m_phase == Phase::kRunning ? Phase::kEnded : Phase::kFailed;
+      if (HasStarted()) published.push_back(play_state::kMediaEnded);
+      m_phase = HasStarted() ? Phase::kEnded : Phase::kFailed;
       break;
   }
   const int32_t state = Derive();

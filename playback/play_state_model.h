@@ -21,6 +21,7 @@ class CPlayStateModel {
     kResumed,
     kStopped,        // stopped from the control bar
     kOpenFailed,     // the address could not be opened or played
+    kReconnecting,   // a live stream broke off after it had played; it is being reopened
     kEnded,          // the stream ended (or broke off for good after it had played)
   };
 
@@ -31,9 +32,9 @@ class CPlayStateModel {
   int32_t PlayState() const { return m_state; }
   int32_t OpenState() const;
   // True once the current address has played (it counts as a stream that can end).
-  bool HasStarted() const { return m_phase == Phase::kRunning; }
+  bool HasStarted() const { return m_phase == Phase::kRunning || m_phase == Phase::kReconnecting; }
 
-  enum class Phase { kIdle, kOpening, kLoading, kRunning, kStopped, kFailed, kEnded };
+  enum class Phase { kIdle, kOpening, kLoading, kRunning, kReconnecting, kStopped, kFailed, kEnded };
 
  private:
   int32_t Derive() const;

@@ -1,0 +1,214 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QtTest>
+#include <memory>
+
+#include "playback/play_state.h"
+#include "tests/playback/player_test_util.h"
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+// A loopback port nobody listens on.
+int ClosedPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);
+  return ntohs(addr.sin_port);
+}
+
+// Whether `states` holds only what a channel shows while it connects and plays on (and, if
+// `reconnecting`, while it is reopened after a drop).
+bool OnlyOpeningStates(const QList<int32_t>& states, bool reconnecting = false) {
+  for (const int32_t s : states) {
+    if (s != play_state::kTransitioning && s != play_state::kBuffering && s != play_state::kPlaying &&
+        !(reconnecting && s == play_state::kReconnecting)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+class MediaplayerTest : public QObject {
+  Q_OBJECT
+  QTemporaryDir m_config;
+  std::unique_ptr<MediaServer> m_server;
+
+  // A shown player with its recorder, playing `url` until it reports playing.
+  void PlayUntilPlaying(CMediaplayer& player, PlayerRecorder& recorder, const QString& url) {
+    player.SetURL(url);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.states.contains(play_state::kPlaying), kEngineWait);
+  }
+
+ private slots:
+  void initTestCase() {
+    PreparePlayerTests(m_config);
+    m_server = std::make_unique<MediaServer>();
+  }
+
+  void cleanup() { m_server->Stall(false); }
+
+  void streamsReachPlaying_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("hasVideo");
+    QTest::newRow("mpeg2/mp2 live ts") << QString::fromStdString(m_server->LiveUrl("mpeg2_mp2.ts", 6)) << true;
+    QTest::newRow("h264/aac live ts") << QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)) << true;
+    QTest::newRow("mp3 radio") << QString::fromStdString(m_server->LiveUrl("radio.mp3", 10)) << false;
+    QTest::newRow("wmv file") << QString::fromStdString(m_server->FileUrl("clip.wmv")) << true;
+    QTest::newRow("hls playlist") << QString::fromStdString(m_server->FileUrl("hls/index.m3u8")) << true;
+  }
+
+  // Each kind of stream goes transitioning -> (buffering) -> playing, and shows its frames;
+  // a stream without video shows the still picture and draws no frames.
+  void streamsReachPlaying() {
+    QFETCH(QString, url);
+    QFETCH(bool, hasVideo);
+    CMediaplayer player;
+    player.resize(320, 270);
+    player.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&player));
+    QVERIFY(!player.UsesOpenGl());
+    PlayerRecorder recorder(player);
+    player.SetURL(url);
+    QCOMPARE(player.GetPlayState(), play_state::kTransitioning);
+    QCOMPARE(recorder.states, QList<int32_t>{play_state::kTransitioning});
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.states.contains(play_state::kPlaying), kEngineWait);
+    QVERIFY2(OnlyOpeningStates(recorder.states), qPrintable(QTest::toString(recorder.states)));
+    QWidget* video = VideoArea(player);
+    if (hasVideo) {
+      QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > 0 && HasColour(video->grab().toImage()), kEngineWait);
+    } else {
+      // The still picture: a dark blue-grey gradient, never a frame of the engine's.
+      QTRY_VERIFY_WITH_TIMEOUT(video->grab().toImage().pixelColor(2, 2) == QColor(24, 30, 44), kEngineWait);
+      QCOMPARE(recorder.frames, 0);
+    }
+  }
+
+  void unopenableAddressEndsReady_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("refused") << QString("http://127.0.0.1:%1/live.ts").arg(ClosedPort());
+    QTest::newRow("not found") << QString::fromStdString(m_server->FileUrl("missing.ts"));
+    QTest::newRow("garbage") << QString("::not an address::");
+    QTest::newRow("empty") << QString();
+  }
+
+  // An address that cannot be opened ends in ready, without any window of its own.
+  void unopenableAddressEndsReady() {
+    QFETCH(QString, url);
+    CMediaplayer player;
+    PlayerRecorder recorder(player);
+    const int windows = QApplication::topLevelWidgets().size();
+    player.SetURL(url);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReady, kEngineWait);
+    QCOMPARE(recorder.states, (QList<int32_t>{play_state::kTransitioning, play_state::kReady}));
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QCOMPARE(player.GetURL(), url);
+  }
+
+  // The address is empty before the first put and the last one put after.
+  void urlIsTheLastPut() {
+    CMediaplayer player;
+    QVERIFY(player.GetURL().isEmpty());
+    QCOMPARE(player.GetPlayState(), play_state::kUndefined);
+    const QString first = QString::fromStdString(m_server->FileUrl("radio.mp3"));
+    const QString second = QString::fromStdString(m_server->FileUrl("Канал 1.ts"));
+    player.SetURL(first);
+    QCOMPARE(player.GetURL(), first);
+    player.SetURL(second);
+    QCOMPARE(player.GetURL(), second);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReady, kEngineWait);
+    QCOMPARE(player.GetURL(), second);
+  }
+
+  // A second address put while the first buffers: transitioning at once, then only the
+  // second channel's states, whatever the first one still does.
+  void zapWhileBuffering() {
+    CMediaplayer player;
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)));
+    m_server->Stall(true);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kBuffering, kEngineWait);
+    recorder.states.clear();
+    player.SetURL(QString::fromStdString(m_server->FileUrl("mpeg2_mp2.ts")));
+    QCOMPARE(recorder.states, QList<int32_t>{play_state::kTransitioning});
+    m_server->Stall(false);  // the first channel would now fill its cache again
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+    QTest::qWait(300);
+    QVERIFY2(OnlyOpeningStates(recorder.states), qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.count(play_state::kTransitioning), 1);
+    QCOMPARE(recorder.states.last(), play_state::kPlaying);
+  }
+
+  // A live stream waits for its cache when the server stalls, and plays on afterwards; a
+  // dropped connection is reopened without ending the channel.
+  void liveStreamRidesOutStallAndDrop() {
+    CMediaplayer player;
+    player.resize(160, 150);
+    player.show();
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)));
+    m_server->Stall(true);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kBuffering, kEngineWait);
+    m_server->Stall(false);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+
+    const int requests = m_server->LiveRequests();
+    m_server->DropLiveConnections();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->LiveRequests() > requests, kEngineWait);
+    const int frames = recorder.frames;
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > frames + 25, kEngineWait);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+    QVERIFY2(OnlyOpeningStates(recorder.states, true), qPrintable(QTest::toString(recorder.states)));
+  }
+
+  // A live stream whose source ends is reopened (reconnecting, then playing again); when the
+  // source is gone for good, the channel ends after a few attempts.
+  void liveStreamReopenedAfterItEnds() {
+    CMediaplayer player;
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->LiveUrl("mpeg2_mp2.ts", 6)));
+    recorder.states.clear();
+    const int requests = m_server->LiveRequests();
+    m_server->EndLiveStreams();
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.states, (QList<int32_t>{play_state::kReconnecting, play_state::kPlaying}),
+                              kEngineWait);
+    QVERIFY(m_server->LiveRequests() > requests);
+
+    recorder.states.clear();
+    m_server->LiveUrl("mpeg2_mp2.ts", 0);  // from now on: not found
+    m_server->EndLiveStreams();
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReady, kEngineWait);
+    QCOMPARE(recorder.states,
+             (QList<int32_t>{play_state::kReconnecting, play_state::kMediaEnded, play_state::kReady}));
+    m_server->LiveUrl("mpeg2_mp2.ts", 6);
+  }
+
+  // A stream that ends reports media ended, then ready; the picture goes black.
+  void endOfStream() {
+    CMediaplayer player;
+    player.resize(160, 150);
+    player.show();
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->FileUrl("short.ts")));
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReady, kEngineWait);
+    QCOMPARE(recorder.states.mid(recorder.states.size() - 2),
+             (QList<int32_t>{play_state::kMediaEnded, play_state::kReady}));
+    QVERIFY(IsDark(VideoArea(player)->grab().toImage().pixelColor(80, 60)));
+  }
+};
+
+QTEST_MAIN(MediaplayerTest)
+#include "mediaplayer_test.moc"
