@@ -63,6 +63,9 @@ class MediaServer {
   void Stall(bool stalled) { m_stalled = stalled; }
   // Closes every live connection open now; later requests are served again.
   void DropLiveConnections() { ++m_generation; }
+  // Ends every live response open now properly, as a source that went away does; later
+  // requests are served again.
+  void EndLiveStreams() { ++m_endGeneration; }
   // How many live requests were received so far (a reconnect shows as one more).
   int LiveRequests() const { return m_liveRequests; }
 
@@ -87,13 +90,18 @@ class MediaServer {
     ++m_liveRequests;
     const double bytesPerSecond = data->size() / seconds;
     const int generation = m_generation;
+    const int endGeneration = m_endGeneration;
     const auto start = std::chrono::steady_clock::now();
     auto sent = std::make_shared<uint64_t>(0);
     res.set_chunked_content_provider(
         name.ends_with(".mp3") ? "audio/mpeg" : "video/mp2t",
-        [this, data, sent, start, bytesPerSecond, generation](size_t, httplib::DataSink& sink) {
+        [this, data, sent, start, bytesPerSecond, generation, endGeneration](size_t, httplib::DataSink& sink) {
           constexpr size_t kChunk = 188 * 64;
           while (!m_stopping && generation == m_generation) {
+            if (endGeneration != m_endGeneration) {
+              sink.done();
+              return true;
+            }
             const double elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const auto allowed = static_cast<uint64_t>((elapsed + 1.0) * bytesPerSecond);
@@ -119,6 +127,7 @@ class MediaServer {
   std::atomic<bool> m_stopping{false};
   std::atomic<bool> m_stalled{false};
   std::atomic<int> m_generation{0};
+  std::atomic<int> m_endGeneration{0};
   std::atomic<int> m_liveRequests{0};
 };
 
