@@ -91,28 +91,25 @@ QRgb AvoidKey(QRgb p) {
 
 }  // namespace
 
-QImage KeyOut(const QImage& canvas, const QColor& edge) {
+// The canvas turned into an opaque bitmap pixel by pixel.
+template <class PixelFn>
+QImage ToBitmap(const QImage& canvas, PixelFn pixel) {
   const QImage src = canvas.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   QImage out(src.size(), QImage::Format_RGB32);
   for (int y = 0; y < src.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
     auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < src.width(); ++x) {
-      row[x] = qAlpha(in[x]) < 128 ? qRgb(255, 0, 255) : AvoidKey(Over(in[x], edge));
-    }
+    for (int x = 0; x < src.width(); ++x) row[x] = pixel(in[x]);
   }
   return out;
 }
 
+QImage KeyOut(const QImage& canvas, const QColor& edge) {
+  return ToBitmap(canvas, [&edge](QRgb p) { return qAlpha(p) < 128 ? qRgb(255, 0, 255) : AvoidKey(Over(p, edge)); });
+}
+
 QImage Flatten(const QImage& canvas, const QColor& background) {
-  const QImage src = canvas.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  QImage out(src.size(), QImage::Format_RGB32);
-  for (int y = 0; y < src.height(); ++y) {
-    const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < src.width(); ++x) row[x] = AvoidKey(Over(in[x], background));
-  }
-  return out;
+  return ToBitmap(canvas, [&background](QRgb p) { return AvoidKey(Over(p, background)); });
 }
 
 }  // namespace vantrel::skingen

@@ -7,6 +7,7 @@
 #include "tools/skingen/layout.h"
 #include "tools/skingen/ornaments.h"
 #include "tools/skingen/paint_util.h"
+#include "tools/skingen/surface.h"
 
 namespace vantrel::skingen {
 namespace {
@@ -47,16 +48,40 @@ void Edge(QPainter& p, const QPainterPath& shape, const SkinStyle& s) {
   p.drawPath(shape);
 }
 
+// A canvas shaped as a rounded rectangle, with a painter clipped to the shape.
+struct ShapedCanvas {
+  ShapedCanvas(QSize size, double radius)
+      : image(NewCanvas(size.width(), size.height())), shape(Rounded(QRectF(QPointF(0, 0), QSizeF(size)), radius)) {
+    painter.begin(&image);
+    SetupPainter(painter);
+  }
+  // Draws the outline and hands the picture over.
+  QImage Finish(const SkinStyle& s) {
+    Edge(painter, shape, s);
+    painter.end();
+    return image;
+  }
+  QImage image;
+  QPainterPath shape;
+  QPainter painter;
+};
+
+// The flat bar OK and Cancel sit on: the buttons' own backgrounds are this flat colour.
+void ButtonBar(QPainter& p, const SkinStyle& s, const QRectF& bar, std::initializer_list<QPoint> buttons) {
+  const QPainterPath path = Rounded(bar, 5);
+  p.fillPath(path, s.pal.dialogBar);
+  PaintBevel(p, path, WithAlpha(s.pal.shadow, 150), WithAlpha(Qt::white, 170), 1.0);
+  for (QPoint at : buttons) p.fillRect(QRectF(QPointF(at), QSizeF(kDialogButton)).adjusted(-2, -2, 2, 2), s.pal.dialogBar);
+}
+
 }  // namespace
 
 QImage PaintRightPanel(const SkinStyle& s) {
   const QSize size = kRightPanelSize;
-  QImage canvas = NewCanvas(size.width(), size.height());
-  QPainter p(&canvas);
-  SetupPainter(p);
-  const QPainterPath shape = Rounded(QRectF(0, 0, size.width(), size.height()), PanelRadius(s));
-  p.fillPath(shape, s.pal.panel);
-  p.setClipPath(shape);
+  ShapedCanvas c(size, PanelRadius(s));
+  QPainter& p = c.painter;
+  p.fillPath(c.shape, s.pal.panel);
+  p.setClipPath(c.shape);
   // The part left of the frame's edge never shows, so the caption starts past it.
   const double hidden = kWindow.width() - (kRightPanelAt + kRightPanelSlide).x();
   Band(p, QRectF(0, 0, size.width(), 26), s, {}, Qt::AlignLeft);
@@ -68,18 +93,15 @@ QImage PaintRightPanel(const SkinStyle& s) {
   // The arrow's notch at the far edge, where the panel is pulled.
   const QPoint arrow = kRightArrow.at - kRightPanelAt - kRightPanelSlide;
   Slot(p, QRectF(arrow.x() - 3, arrow.y() - 4, kRightArrow.frame.width() + 6, kRightArrow.frame.height() + 8), s);
-  Edge(p, shape, s);
-  return canvas;
+  return c.Finish(s);
 }
 
 QImage PaintBottomPanel(const SkinStyle& s) {
   const QSize size = kBottomPanelSize;
-  QImage canvas = NewCanvas(size.width(), size.height());
-  QPainter p(&canvas);
-  SetupPainter(p);
-  const QPainterPath shape = Rounded(QRectF(0, 0, size.width(), size.height()), PanelRadius(s));
-  p.fillPath(shape, s.pal.panel);
-  p.setClipPath(shape);
+  ShapedCanvas c(size, PanelRadius(s));
+  QPainter& p = c.painter;
+  p.fillPath(c.shape, s.pal.panel);
+  p.setClipPath(c.shape);
   const QPoint origin = kBottomPanelAt + kBottomPanelSlide;
   // The column of heart buttons, divided from the list.
   const double divider = kFavourites.left() - origin.x() - 6.5;
@@ -94,8 +116,7 @@ QImage PaintBottomPanel(const SkinStyle& s) {
   PaintCornerOrnament(p, QRectF(size.width() - 62, size.height() - 24, 44, 24), s, 3);
   const QPoint arrow = kDownArrow.at - origin;
   Slot(p, QRectF(arrow.x() - 3, arrow.y() - 3, kDownArrow.frame.width() + 6, kDownArrow.frame.height() + 5), s);
-  Edge(p, shape, s);
-  return canvas;
+  return c.Finish(s);
 }
 
 QImage FinishPanel(const QImage& canvas, const SkinStyle& s) {
@@ -113,16 +134,10 @@ QImage FinishPanel(const QImage& canvas, const SkinStyle& s) {
 
 QImage PaintAboutBack(const SkinStyle& s) {
   const QSize size = kAboutSize;
-  QImage canvas = NewCanvas(size.width(), size.height());
-  QPainter p(&canvas);
-  SetupPainter(p);
-  const QPainterPath shape = Rounded(QRectF(0, 0, size.width(), size.height()), std::max(6.0, PanelRadius(s) * 1.2));
-  p.fillPath(shape, s.pal.frameBottom);
-  p.setClipPath(shape);
-  QLinearGradient g(0, 0, 0, size.height());
-  g.setColorAt(0, s.pal.frameTop);
-  g.setColorAt(1, s.pal.frameBottom);
-  p.fillRect(canvas.rect(), g);
+  ShapedCanvas c(size, std::max(6.0, PanelRadius(s) * 1.2));
+  QPainter& p = c.painter;
+  p.setClipPath(c.shape);
+  PaintSurface(p, c.shape, c.image.rect(), s, s.pal.frameTop, s.pal.frameBottom, 11);
   // Title band: the emblem, the name and the version.
   QLinearGradient head(0, 0, 0, 74);
   head.setColorAt(0, s.pal.header);
@@ -155,39 +170,25 @@ QImage PaintAboutBack(const SkinStyle& s) {
   p.drawText(QRectF(plate.left(), plate.top() + 86, plate.width(), 20), Qt::AlignCenter,
              QStringLiteral("© Vantrel Applications"));
   // The bar under OK and Cancel, flat so the buttons' own backgrounds match it.
-  const QRectF bar(8, kAboutOk.y() - 8, size.width() - 16, kDialogButton.height() + 16);
-  p.fillPath(Rounded(bar, 5), s.pal.dialogBar);
-  PaintBevel(p, Rounded(bar, 5), WithAlpha(s.pal.shadow, 150), WithAlpha(Qt::white, 170), 1.0);
-  p.fillRect(QRectF(QPointF(kAboutOk), QSizeF(kDialogButton)).adjusted(-2, -2, 2, 2), s.pal.dialogBar);
-  p.fillRect(QRectF(QPointF(kAboutCancel), QSizeF(kDialogButton)).adjusted(-2, -2, 2, 2), s.pal.dialogBar);
-  Edge(p, shape, s);
-  return canvas;
+  ButtonBar(p, s, QRectF(8, kAboutOk.y() - 8, size.width() - 16, kDialogButton.height() + 16), {kAboutOk, kAboutCancel});
+  return c.Finish(s);
 }
 
 QImage PaintMessageBack(const SkinStyle& s) {
   const QSize size = kMessageSize;
-  QImage canvas = NewCanvas(size.width(), size.height());
-  QPainter p(&canvas);
-  SetupPainter(p);
-  const QPainterPath shape = Rounded(QRectF(0, 0, size.width(), size.height()), std::max(6.0, PanelRadius(s)));
-  p.setClipPath(shape);
-  QLinearGradient g(0, 0, 0, size.height());
-  g.setColorAt(0, s.pal.frameTop);
-  g.setColorAt(1, s.pal.frameBottom);
-  p.fillRect(canvas.rect(), g);
+  ShapedCanvas c(size, std::max(6.0, PanelRadius(s)));
+  QPainter& p = c.painter;
+  p.setClipPath(c.shape);
+  PaintSurface(p, c.shape, c.image.rect(), s, s.pal.frameTop, s.pal.frameBottom, 11);
   // The text's plate, a little wider than the text on both sides.
   const QRectF plate = QRectF(kMessageText).adjusted(-8, -8, 8, -2);
   const QPainterPath platePath = Rounded(plate, 5);
   p.fillPath(platePath, s.pal.plate);
   PaintBevel(p, platePath, WithAlpha(s.pal.shadow, 160), WithAlpha(Qt::white, 200), 1.0);
   PaintEmblem(p, QPointF(plate.right() + (size.width() - plate.right()) / 2, 26), 10, s);
-  const QRectF bar(8, kMessageOk.y() - 4, size.width() - 16, kDialogButton.height() + 8);
-  p.fillPath(Rounded(bar, 4), s.pal.dialogBar);
-  PaintBevel(p, Rounded(bar, 4), WithAlpha(s.pal.shadow, 150), WithAlpha(Qt::white, 170), 1.0);
-  p.fillRect(QRectF(QPointF(kMessageOk), QSizeF(kDialogButton)), s.pal.dialogBar);
-  p.fillRect(QRectF(QPointF(kMessageCancel), QSizeF(kDialogButton)), s.pal.dialogBar);
-  Edge(p, shape, s);
-  return canvas;
+  ButtonBar(p, s, QRectF(8, kMessageOk.y() - 4, size.width() - 16, kDialogButton.height() + 8),
+            {kMessageOk, kMessageCancel});
+  return c.Finish(s);
 }
 
 }  // namespace vantrel::skingen
