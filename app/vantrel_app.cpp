@@ -8,8 +8,17 @@
 #include "app/vantrel_dlg.h"
 
 namespace vantrel {
+namespace {
 
-CVantrelApp::CVantrelApp(int& argc, char** argv) : m_app(std::make_unique<QApplication>(argc, argv)) {
+std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
+  // The player's video keeps its GL context when it moves to its full-screen window and back.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  return std::make_unique<QApplication>(argc, argv);
+}
+
+}  // namespace
+
+CVantrelApp::CVantrelApp(int& argc, char** argv) : m_app(MakeApplication(argc, argv)) {
   // The player library parses numbers with the C locale.
   std::setlocale(LC_NUMERIC, "C");
 }
