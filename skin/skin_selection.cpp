@@ -8,6 +8,7 @@
 #include "app/restart.h"
 #include "app/settings.h"
 #include "resources/resource.h"
+#include "skin/dib.h"
 
 namespace vantrel {
 namespace {
@@ -54,6 +55,17 @@ QString ConfirmSkinSetting(SkinChoice& choice) {
   }
   if (const std::filesystem::path* named = FindSkinByName(choice.skins, ToU16(value))) choice.current = *named;
   return value;
+}
+
+QColor ReadPanelColour(const std::filesystem::path& panelImage) {
+  CDib dib;
+  if (!dib.LoadMapped(QString::fromStdString(panelImage.string()))) return Qt::white;
+  const std::span<const uint8_t> pixels = dib.PixelBytes();
+  if (pixels.size() >= kPanelMinPixelBytes) {
+    return QColor(pixels[kPanelColourOffset + 1], pixels[kPanelColourOffset], pixels[kPanelColourOffset + 2]);
+  }
+  const QImage& image = dib.Image();
+  return image.pixelColor(image.width() / 2, image.height() / 2);
 }
 
 std::optional<int> SwitchSkinCommand(int command) {

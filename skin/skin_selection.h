@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QString>
 #include <filesystem>
 #include <optional>
@@ -41,6 +42,12 @@ std::vector<SkinPreviewButton> PreviewButtons(const SkinChoice& choice);
 // message box and the about window then use it). Answers the value: the preview button of
 // that name is the one switched on.
 QString ConfirmSkinSetting(SkinChoice& choice);
+
+// A panel's background colour, for the channel tree and the favourites list: the bytes at
+// 50003, 50002 and 50004 of its pixel data are red, green and blue. A panel with less pixel
+// data than that takes the colour of its centre pixel; an image that cannot be loaded (the
+// bitmap messages have been shown) gives white.
+QColor ReadPanelColour(const std::filesystem::path& panelImage);
 
 // A skin switch command: stores the skin's name and starts the kept program file as a new
 // process, also when the skin is already current. Answers nothing for other commands, else

@@ -6,6 +6,7 @@
 #include "app/message_box.h"
 #include "skin/about_dlg.h"
 #include "skin/msg_dlg.h"
+#include "skin/skin_selection.h"
 #include "skin/skin_set.h"
 
 using namespace vantrel;
@@ -125,6 +126,19 @@ class AnswerDialogsTest : public QObject {
     QCOMPARE(ClickWhileModal(about, about.OkButton()), kIdOk);
     CVantrelAboutDlg again(ClassicFile(kAboutBack), ClassicFile(kButtonOk), ClassicFile(kButtonCancel));
     QCOMPARE(ClickWhileModal(again, again.CancelButton()), kIdCancel);
+  }
+
+  // The panels' colour comes from their colour bytes; a panel too small for them gives its
+  // centre pixel's colour instead of reading past its pixels.
+  void panelColours() {
+    QCOMPARE(ReadPanelColour(ClassicFile(kSkinMoveRight).toStdString()), QColor("#eef2f7"));
+    QCOMPARE(ReadPanelColour(ClassicFile(kSkinMoveDown).toStdString()), QColor("#eef2f7"));
+    QTemporaryDir dir;
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(QColor(10, 20, 30));
+    small.setPixelColor(20, 15, QColor(200, 100, 50));
+    QVERIFY(CDib::WriteImageFile(small, dir.filePath("panel.bmp")));
+    QCOMPARE(ReadPanelColour(dir.filePath("panel.bmp").toStdString()), QColor(200, 100, 50));
   }
 
   // With its images missing the box still opens and answers; the bitmap messages say why.
