@@ -11,12 +11,18 @@
 #include <thread>
 
 #include "app/text_codec.h"
+#include "tools/server/live_stream.h"
 #include "tools/server/server_answers.h"
 
 namespace vantrel::server {
 namespace {
 
 constexpr std::size_t kSendChunk = 65'536;
+// Live streams go out in small steps, so pacing stays smooth at radio bit rates.
+constexpr std::size_t kLiveChunk = 188 * 64;
+// Every open stream holds a worker: a player, a recording of the same channel and the next
+// channel's first request can all be under way at once.
+constexpr std::size_t kWorkerThreads = 32;
 
 std::string MimeType(const std::filesystem::path& file) {
   static const std::map<std::string, std::string> kTypes{
@@ -43,6 +49,9 @@ struct UpdateServer::Impl {
   int port = -1;
   std::mutex logMutex;
   std::atomic<bool> stopping{false};
+  LiveMediaCache liveMedia;
+  // Live playlists share one timeline, so every listener sees the same moment of a channel.
+  const std::chrono::steady_clock::time_point broadcastStart = std::chrono::steady_clock::now();
 
   std::string BaseFor(const httplib::Request& req) const {
     const std::string host = req.get_header_value("Host");
@@ -85,6 +94,51 @@ struct UpdateServer::Impl {
         });
   }
 
+  // `name` is the path under /live/, the same as under /media/.
+  void SendLive(const std::filesystem::path& file, const std::string& name, httplib::Response& res) {
+    if (file.extension() == ".m3u8") {
+      std::ifstream in(file, std::ios::binary);
+      const std::string vod((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string segmentBase = "/media/" + name.substr(0, name.rfind('/') + 1);
+      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - broadcastStart).count();
+      const auto playlist = LivePlaylist(vod, segmentBase, elapsed);
+      if (!playlist) {
+        res.status = 404;
+        return;
+      }
+      res.set_header("Cache-Control", "no-cache");
+      res.set_content(*playlist, MimeType(file));
+      return;
+    }
+    const auto media = liveMedia.Get(file);
+    if (!media) {
+      res.status = 404;
+      return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    auto sent = std::make_shared<std::uint64_t>(0);
+    res.set_chunked_content_provider(MimeType(file), [this, media = *media, sent, start](std::size_t, httplib::DataSink& sink) {
+      const std::string& data = *media.bytes;
+      while (!stopping) {
+        if (!media.loops && *sent >= data.size()) {
+          sink.done();
+          return true;
+        }
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const std::uint64_t due = LiveBytesDue(elapsed, media.bytesPerSecond, kLiveLeadSeconds);
+        if (*sent < due) {
+          const std::size_t at = static_cast<std::size_t>(*sent % data.size());
+          const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>({kLiveChunk, data.size() - at, due - *sent}));
+          if (!sink.write(data.data() + at, length)) return false;
+          *sent += length;
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      return false;
+    });
+  }
+
   void Log(const httplib::Request& req, const httplib::Response& res) {
     std::lock_guard<std::mutex> lock(logMutex);
     std::ostream& out = options.log ? *options.log : std::cout;
@@ -101,6 +155,16 @@ struct UpdateServer::Impl {
     http.Get("/php/check_channels.php", [this](const httplib::Request& req, httplib::Response& res) {
       SendAnswer(res, ServerAnswers(options.root, BaseFor(req)).Channels(req.get_param_value("channels_version")));
     });
+    // /live/<path>: media/<path> as a live channel.
+    http.Get(R"(/live/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+      const std::string name = req.path.substr(6);
+      const auto file = StaticFile(options.root, "/media/" + name);
+      if (!file) {
+        res.status = 404;
+        return;
+      }
+      SendLive(*file, name, res);
+    });
     http.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
       const auto file = StaticFile(options.root, req.path);
       if (!file) {
@@ -115,6 +179,7 @@ struct UpdateServer::Impl {
 
 UpdateServer::UpdateServer(UpdateServerOptions options) : m_impl(std::make_unique<Impl>()) {
   m_impl->options = std::move(options);
+  m_impl->http.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
   m_impl->Route();
 }
 
