@@ -75,15 +75,23 @@ void CGlVideoSurface::FreeRenderContext() {
 void CGlVideoSurface::SetPicture(VideoPicture picture) {
   if (picture == m_picture) return;
   m_picture = picture;
-  if (picture != VideoPicture::kVideo) m_hasFrame = false;
+  m_hasFrame = false;
   update();
 }
 
 void CGlVideoSurface::paintGL() {
-  bool newFrame = false;
-  if (m_context) {
-    // The engine's frame is taken even while a backdrop shows, so that playback keeps flowing.
-    newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+  if (m_context && m_picture == VideoPicture::kVideo) {
+    // mpv leaves its own GL state behind, so a frame and the backdrop are never painted in
+    // one pass. Black until the stream's first frame: the engine may still hold the last
+    // frame of the stream before.
+    const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+    m_hasFrame = m_hasFrame || newFrame;
+    if (!m_hasFrame) {
+      QOpenGLFunctions* gl = context()->functions();
+      gl->glClearColor(0, 0, 0, 1);
+      gl->glClear(GL_COLOR_BUFFER_BIT);
+      return;
+    }
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
                        qRound(height() * ratio), 0};
@@ -94,14 +102,11 @@ void CGlVideoSurface::paintGL() {
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(m_context, params);
-    if (newFrame && m_picture == VideoPicture::kVideo) m_hasFrame = true;
-  }
-  if (m_picture != VideoPicture::kVideo || !m_hasFrame) {
-    QPainter painter(this);
-    PaintBackdrop(painter, rect(), m_picture == VideoPicture::kVideo ? VideoPicture::kBlack : m_picture);
+    if (newFrame && m_hooks.frameRendered) m_hooks.frameRendered();
     return;
   }
-  if (newFrame && m_hooks.frameRendered) m_hooks.frameRendered();
+  QPainter painter(this);
+  PaintBackdrop(painter, rect(), m_picture);
 }
 
 }  // namespace vantrel

@@ -31,7 +31,7 @@ class CGlVideoSurface : public QOpenGLWidget, public IVideoSurface {
   mpv_render_context* m_context = nullptr;
   VideoSurfaceHooks m_hooks;
   CRenderRequests m_requests;
-  bool m_hasFrame = false;
+  bool m_hasFrame = false;  // a frame of the current stream was drawn
   VideoPicture m_picture = VideoPicture::kBlack;
 };
 

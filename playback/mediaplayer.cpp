@@ -1,6 +1,7 @@
 #include "playback/mediaplayer.h"
 
 #include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "playback/gl_video_surface.h"
@@ -71,10 +72,24 @@ void CMediaplayer::LoadCurrentUrl() {
   if (!m_mpv) return;
   // A channel starts playing even if the one before was paused.
   SetFlag("pause", false);
-  const QByteArray url = m_url.toUtf8();
-  const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
+  QByteArray url = m_url.toUtf8();
+  // Without a render context (a GL surface not shown yet) video would fail the whole stream:
+  // it starts without, and video is added when the context comes (OnRenderReady).
+  QByteArray options = m_surface->CanRender() ? QByteArray() : QByteArray("vid=no");
+  char* keys[] = {const_cast<char*>("name"), const_cast<char*>("url"), const_cast<char*>("flags"),
+                  const_cast<char*>("options")};
+  mpv_node values[4];
+  const char* texts[] = {"loadfile", url.constData(), "replace", options.constData()};
+  for (int i = 0; i < 4; ++i) {
+    values[i].format = MPV_FORMAT_STRING;
+    values[i].u.string = const_cast<char*>(texts[i]);
+  }
+  mpv_node_list list{4, values, keys};
+  mpv_node command;
+  command.format = MPV_FORMAT_NODE_MAP;
+  command.u.list = &list;
   m_awaitedLoad = ++m_loadCounter;
-  mpv_command_async(m_mpv.get(), m_awaitedLoad, args);
+  mpv_command_node_async(m_mpv.get(), m_awaitedLoad, &command);
 }
 
 void CMediaplayer::ForgetCurrentEntry() {
@@ -146,16 +161,19 @@ void CMediaplayer::OnVolume(int volume) {
 }
 
 void CMediaplayer::OnRenderLost() {
-  if (m_videoTrack != QLatin1String("no")) m_lostVideoTrack = m_videoTrack;
+  if (m_entryStarted && m_videoTrack != QLatin1String("no")) m_lostVideoTrack = m_videoTrack;
 }
 
 void CMediaplayer::OnRenderReady() {
-  // Video that could not start, or was taken down with the last render context, comes back.
-  if (!m_mpv || !m_entryStarted || m_videoTrack != QLatin1String("no")) return;
+  // Video that could not start without a render context, or went with the last one, is
+  // started again: deselected (should the engine still hold the dead track) and selected.
+  if (!m_mpv || !m_entryStarted) return;
+  if (m_lostVideoTrack.isEmpty() && m_videoTrack != QLatin1String("no")) return;
   const QByteArray track = m_lostVideoTrack.isEmpty() ? QByteArray("auto") : m_lostVideoTrack.toUtf8();
   m_lostVideoTrack.clear();
-  const char* value = track.constData();
-  mpv_set_property_async(m_mpv.get(), 0, "vid", MPV_FORMAT_STRING, &value);
+  for (const char* value : {"no", track.constData()}) {
+    mpv_set_property_async(m_mpv.get(), 0, "vid", MPV_FORMAT_STRING, &value);
+  }
 }
 
 void CMediaplayer::SetUiMode(const QString& mode) {
@@ -180,6 +198,8 @@ void CMediaplayer::SetFullScreen(bool fullScreen) {
     layout->setContentsMargins(0, 0, 0, 0);
     m_layout->removeWidget(video);
     layout->addWidget(video);
+    // Sized here too: without a window manager nobody else gives it the screen's size.
+    m_fullScreenWindow->setGeometry(screen()->geometry());
     m_fullScreenWindow->showFullScreen();
     m_fullScreenWindow->activateWindow();
     m_fullScreenWindow->setFocus();

@@ -26,6 +26,9 @@ constexpr Option kOptions[] = {
     {"audio-display", "no"},
     {"idle", "yes"},
     {"keepaspect", "yes"},
+    // Decoding stays on the CPU; no probing of GPU decoder interfaces when GL starts.
+    {"hwdec", "no"},
+    {"gpu-hwdec-interop", "no"},
     {"volume", "50"},
     {"mute", "no"},
     // Rendering happens on the UI thread: it must not wait there for the frame's display time.

@@ -80,7 +80,8 @@ class MediaplayerTest : public QObject {
     player.resize(320, 270);
     player.show();
     QVERIFY(QTest::qWaitForWindowExposed(&player));
-    QVERIFY(!player.UsesOpenGl());
+    // The software renderer on a platform without GL (these tests also run on X11 with GL).
+    if (QGuiApplication::platformName() == "offscreen") QVERIFY(!player.UsesOpenGl());
     PlayerRecorder recorder(player);
     player.SetURL(url);
     QCOMPARE(player.GetPlayState(), play_state::kTransitioning);
@@ -92,7 +93,7 @@ class MediaplayerTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > 0 && HasColour(video->grab().toImage()), kEngineWait);
     } else {
       // The still picture: a dark blue-grey gradient, never a frame of the engine's.
-      QTRY_VERIFY_WITH_TIMEOUT(video->grab().toImage().pixelColor(2, 2) == QColor(24, 30, 44), kEngineWait);
+      QTRY_COMPARE_WITH_TIMEOUT(video->grab().toImage().pixelColor(2, 2), QColor(24, 30, 44), kEngineWait);
       QCOMPARE(recorder.frames, 0);
     }
   }
