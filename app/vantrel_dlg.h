@@ -26,6 +26,7 @@
 #include "app/status_line.h"
 #include "catalogue/channel_views.h"
 #include "playback/mediaplayer.h"
+#include "playback/record_control.h"
 #include "skin/skin_base_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_selection.h"
@@ -93,6 +94,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   QRadioButton& ByCountriesRadio() { return m_byCountries; }
   QRadioButton& ByGenresRadio() { return m_byGenres; }
   CSkinBaseButton& RecordButton() { return m_record; }
+  CRecordControl& Recorder() { return m_recorder; }
   CSkinBaseButton& HeartButton() { return m_heart; }
   CSkinBaseButton& UnheartButton() { return m_unheart; }
   CSkinBaseButton& DownloadButton() { return m_download; }
@@ -160,9 +162,10 @@ class CVantrelDlg : public CSkinBaseDialog {
   void OnHeart();
   void OnUnheart();
 
-  // Later work lands in vantrel_dlg_stubs.cpp.
+  // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
   void StopAllCaptures();
+  // Later work lands in vantrel_dlg_stubs.cpp.
   void RunUpdateChecks();
   void DownloadChannelList();
 
@@ -209,6 +212,8 @@ class CVantrelDlg : public CSkinBaseDialog {
 
   int m_exitCode = 0;
   bool m_ending = false;
+  // Last, so that its workers are gone before the button and the player they serve.
+  CRecordControl m_recorder{m_record, m_player};
 };
 
 // The window icon, drawn at start-up.

@@ -1,15 +1,9 @@
-// Recording and the update checks are wired here; their flows replace these bodies.
+// The update checks are wired here; their flows replace these bodies.
 #include "app/qt_strings.h"
 #include "app/vantrel_dlg.h"
 #include "resources/resource.h"
 
 namespace vantrel {
-
-// The record button's command.
-void CVantrelDlg::OnRecord() {}
-
-// Called by every way of closing, before the dialog ends.
-void CVantrelDlg::StopAllCaptures() {}
 
 // Queued from the first paint, after timer 1 is armed.
 void CVantrelDlg::RunUpdateChecks() { ShowStatusText(ResString(res::IDS_CHOOSE_CHANNEL)); }

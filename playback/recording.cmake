@@ -1,0 +1,9 @@
+# The record button's control: the save-file dialog and the worker threads that call the
+# recording library.
+if(NOT VANTREL_CORE_ONLY)
+  vantrel_qt_library(recording
+    ${CMAKE_CURRENT_LIST_DIR}/capture_workers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/record_control.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/save_file_chooser.cpp)
+  target_link_libraries(vantrel_recording PUBLIC vantrel_app vantrel_skin vantrel_playback streamsaver)
+endif()

@@ -1,0 +1,11 @@
+# The record button: its worker threads, the save-file dialog alone, and a real main window
+# recording real streams.
+if(NOT VANTREL_CORE_ONLY)
+  vantrel_core_test(capture_workers_test capture_workers_test.cpp LIBS vantrel_recording)
+  vantrel_qt_test(save_file_chooser_test save_file_chooser_test.cpp LIBS vantrel_recording)
+
+  vantrel_qt_test(record_window_test record_window_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/streamsaver/media_probe.cpp
+    LIBS vantrel_mainwindow vantrel_test_support PkgConfig::FFMPEG)
+  add_dependencies(record_window_test vantrel_skins test_media)
+endif()
