@@ -52,6 +52,21 @@ TEST(PlayStateModel, PauseAndStop) {
             (States{9, 6, 3, 2, 6, 3}));
 }
 
+// A live stream that broke off is reconnecting until it plays again; if it never does, it
+// has ended. A stop during the attempt stops it.
+TEST(PlayStateModel, Reconnecting) {
+  EXPECT_EQ(Publish({Event::kOpenRequested, Event::kOpened, Event::kStarted, Event::kReconnecting, Event::kOpened,
+                     Event::kStarted}),
+            (States{9, 6, 3, 11, 3}));
+  EXPECT_EQ(Publish({Event::kOpenRequested, Event::kOpened, Event::kStarted, Event::kReconnecting,
+                     Event::kReconnecting, Event::kEnded}),
+            (States{9, 6, 3, 11, 8, 10}));
+  EXPECT_EQ(Publish({Event::kOpenRequested, Event::kOpened, Event::kStarted, Event::kReconnecting, Event::kStopped}),
+            (States{9, 6, 3, 11, 1}));
+  // Nothing to reconnect before a stream has played.
+  EXPECT_EQ(Publish({Event::kOpenRequested, Event::kReconnecting}), (States{9}));
+}
+
 // Every new address announces itself with transitioning, even over one still opening, and
 // starts unpaused with an empty history.
 TEST(PlayStateModel, NewAddressStartsOver) {
