@@ -180,6 +180,12 @@ struct UpdateServer::Impl {
 UpdateServer::UpdateServer(UpdateServerOptions options) : m_impl(std::make_unique<Impl>()) {
   m_impl->options = std::move(options);
   m_impl->http.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+  // Without the library's SO_REUSEPORT: a second server on a taken port must fail to start,
+  // not share the port and answer every other request.
+  m_impl->http.set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   m_impl->Route();
 }
 
