@@ -32,6 +32,8 @@ CGlVideoSurface::CGlVideoSurface(mpv_handle* mpv, VideoSurfaceHooks hooks, QWidg
       }) {}
 
 CGlVideoSurface::~CGlVideoSurface() {
+  // Qt destroys the GL context after this object's own members are gone.
+  disconnect(m_contextGone);
   if (!m_context) return;
   m_hooks = {};  // the player is going away: nothing to tell it
   makeCurrent();
@@ -40,7 +42,7 @@ CGlVideoSurface::~CGlVideoSurface() {
 }
 
 void CGlVideoSurface::initializeGL() {
-  if (m_context) return;
+  if (m_context || !m_mpv) return;
   mpv_opengl_init_params gl{&GetProcAddress, nullptr};
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -53,13 +55,16 @@ void CGlVideoSurface::initializeGL() {
   }
   mpv_render_context_set_update_callback(m_context, &CRenderRequests::OnUpdate, &m_requests);
   // Qt recreates the GL context when the widget changes windows; ours must go first.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-          [this] {
-            makeCurrent();
-            FreeRenderContext();
-            doneCurrent();
-          },
-          Qt::DirectConnection);
+  disconnect(m_contextGone);
+  m_contextGone = connect(
+      context(), &QOpenGLContext::aboutToBeDestroyed, this,
+      [this] {
+        if (!m_context) return;
+        makeCurrent();
+        FreeRenderContext();
+        doneCurrent();
+      },
+      Qt::DirectConnection);
   if (m_hooks.renderReady) m_hooks.renderReady();
 }
 

@@ -29,6 +29,7 @@ class CGlVideoSurface : public QOpenGLWidget, public IVideoSurface {
 
   mpv_handle* m_mpv;
   mpv_render_context* m_context = nullptr;
+  QMetaObject::Connection m_contextGone;
   VideoSurfaceHooks m_hooks;
   CRenderRequests m_requests;
   bool m_hasFrame = false;  // a frame of the current stream was drawn

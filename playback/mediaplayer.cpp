@@ -106,11 +106,14 @@ void CMediaplayer::Apply(CPlayStateModel::Event event) {
   const std::vector<int32_t> states = m_model.Apply(event);
   const int32_t now = m_model.PlayState();
   m_bar->SetPlaying(now == play_state::kTransitioning || now == play_state::kBuffering ||
-                    now == play_state::kPlaying);
+                    now == play_state::kPlaying || now == play_state::kReconnecting);
+  // A slot may put a new address (after "media ended", say): what this call still had to
+  // publish is then out of date and must not follow the new address's states.
+  const uint64_t generation = ++m_applyGeneration;
   QPointer<CMediaplayer> alive(this);
   if (m_model.OpenState() != openState) emit OpenStateChange(m_model.OpenState());
   for (const int32_t state : states) {
-    if (!alive) return;
+    if (!alive || generation != m_applyGeneration) return;
     emit PlayStateChange(state);
   }
 }

@@ -2,7 +2,8 @@
 // The player control of the main window: it opens and plays a stream address by itself and
 // reports its progress as play-state changes. Everything here runs on the UI thread; the
 // engine (libmpv) works on its own threads and only wakes the UI thread up, through a queued
-// call that drains its events. No call here blocks on the engine.
+// call that drains its events. Apart from construction and destruction, no call here waits
+// for the engine.
 
 #include <QPointer>
 #include <QTimer>
@@ -96,6 +97,7 @@ class CMediaplayer : public QWidget {
 
   QString m_url;
   CPlayStateModel m_model;
+  uint64_t m_applyGeneration = 0;
   // The engine's playlist entry of the address put last, known once the load is accepted;
   // events of other entries belong to earlier addresses.
   uint64_t m_loadCounter = 0;

@@ -75,6 +75,7 @@ CSoftwareVideoSurface::CSoftwareVideoSurface(mpv_handle* mpv, VideoSurfaceHooks 
       m_hooks(std::move(hooks)),
       m_requests([this] { QMetaObject::invokeMethod(this, [this] { Render(false); }, Qt::QueuedConnection); }) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  if (!mpv) return;  // no engine: a black area
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
       {MPV_RENDER_PARAM_INVALID, nullptr},

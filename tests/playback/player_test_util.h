@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdlib>
 
 #include "playback/mediaplayer.h"
 #include "playback/mpv_engine.h"
@@ -39,6 +40,11 @@ inline QWidget* VideoArea(CMediaplayer& player) {
 }
 
 inline bool IsDark(const QColor& c) { return c.red() < 16 && c.green() < 16 && c.blue() < 16; }
+
+// Colours of a gradient differ by a step or two between the raster and the GL painter.
+inline bool IsNear(const QColor& a, const QColor& b) {
+  return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 && std::abs(a.blue() - b.blue()) <= 3;
+}
 
 // Whether the picture holds strongly coloured pixels, as the test pattern does.
 inline bool HasColour(const QImage& image) {
