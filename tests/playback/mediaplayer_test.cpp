@@ -209,6 +209,23 @@ class MediaplayerTest : public QObject {
              (QList<int32_t>{play_state::kMediaEnded, play_state::kReady}));
     QVERIFY(IsDark(VideoArea(player)->grab().toImage().pixelColor(80, 60)));
   }
+
+  // An address put from a slot (on "media ended", say) wins: what the end still had to
+  // report does not come after the new address's transitioning.
+  void putFromSlotWins() {
+    CMediaplayer player;
+    PlayerRecorder recorder(player);
+    const QString next = QString::fromStdString(m_server->FileUrl("mpeg2_mp2.ts"));
+    connect(&player, &CMediaplayer::PlayStateChange, &player, [&](int32_t state) {
+      if (state == play_state::kMediaEnded) player.SetURL(next);
+    });
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->FileUrl("short.ts")));
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.states.contains(play_state::kMediaEnded), kEngineWait);
+    const QList<int32_t> afterEnd = recorder.states.mid(recorder.states.indexOf(play_state::kMediaEnded) + 1);
+    QCOMPARE(afterEnd.value(0), play_state::kTransitioning);
+    QVERIFY2(!afterEnd.contains(play_state::kReady), qPrintable(QTest::toString(afterEnd)));
+    QCOMPARE(player.GetURL(), next);
+  }
 };
 
 QTEST_MAIN(MediaplayerTest)
