@@ -49,8 +49,9 @@ ini_get() {
     END { exit !found }' "$1"
 }
 
-# ini_set FILE SECTION KEY [VALUE]: sets the key, or removes it when no VALUE is given. Other
-# sections and keys stay as they are; the file is replaced whole.
+# ini_set FILE SECTION KEY [VALUE]: sets the key, or removes it when no VALUE is given (and
+# the section with it when nothing else is left in it). Other sections and keys stay as they
+# are; the file is replaced whole.
 ini_set() {
   local file=$1 remove=1 value=""
   [ $# -lt 4 ] || { remove=0; value=$4; }
@@ -58,10 +59,19 @@ ini_set() {
   touch "$file"
   awk -v sec="[$2]" -v key="$3" -v value="$value" -v remove="$remove" '
     function put() { if (!remove && !done) print key "=" value; done = 1 }
-    /^\[.*\][[:space:]]*$/ { if (inside) put(); inside = ($0 == sec); seen = seen || inside; print; next }
+    # The section header waits in `held` until the section shows something worth keeping.
+    function release() { if (held != "") printf "%s", held; held = "" }
+    /^\[.*\][[:space:]]*$/ {
+      if (inside) put()
+      held = ""
+      inside = ($0 == sec); seen = seen || inside
+      if (inside) held = $0 "\n"; else print
+      next
+    }
     inside && index($0, key "=") == 1 { put(); next }
-    { print }
-    END { if (inside) put(); else if (!seen && !remove) { print sec; print key "=" value } }' "$file" >"$file.run-sh"
+    inside && /^[[:space:]]*$/ { if (held != "") held = held $0 "\n"; else print; next }
+    { if (inside) release(); print }
+    END { if (inside) { if (!remove) release(); put() } else if (!seen && !remove) { print sec; print key "=" value } }' "$file" >"$file.run-sh"
   mv "$file.run-sh" "$file"
 }
 

@@ -45,7 +45,9 @@ class DemoServer : public ::testing::Test {
 // A first run: no program update, a skin offered that is none of the seven built-in ones,
 // and the newer catalogue offered for the starting version but not for its own.
 TEST_F(DemoServer, FirstRunSeesTheOffers) {
-  EXPECT_EQ(CheckProgramOnServer(Client()).action, CheckAction::kNone);
+  const CheckOutcome program = CheckProgramOnServer(Client());
+  EXPECT_EQ(program.action, CheckAction::kNone);
+  EXPECT_TRUE(program.continueChecks);
 
   const std::vector<std::u16string> builtIn{u"Classic", u"Metall", u"Flowers", u"Glamour",
                                             u"Crossy",  u"Liquid", u"Panels"};

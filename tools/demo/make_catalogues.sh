@@ -3,6 +3,7 @@
 #   OUTDIR/channels.xml, OUTDIR/channels.dat    the catalogue the program starts with
 #   OUTDIR/server/channels/channels.dat         the newer one the server offers, with its
 #   OUTDIR/server/channels/version, offer.txt   version and the number of channels it adds
+#   OUTDIR/server/program/default.txt           empty: no program update, and the checks go on
 #   OUTDIR/address                              BASE, where tools/run.sh starts the server
 # Every channel plays from BASE + "live/" + its media file.
 #   make_catalogues.sh CHANNELS BASE START_VERSION OFFERED_VERSION CATALOGUE_TOOL OUTDIR
@@ -42,3 +43,5 @@ echo "$offered_version" >"$out/server/channels/version"
 added=$(demo_channels "$channels" | awk -F'|' '$2 == "new"' | wc -l)
 printf ' КБ нового списка каналов получено\n%s\n' "$added" >"$out/server/channels/offer.txt"
 printf '%s\n' "$base" >"$out/address"
+# "1024" (nothing new) would make the program skip the skin and channel checks.
+: >"$out/server/program/default.txt"
