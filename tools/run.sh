@@ -58,7 +58,7 @@ ini_set() {
   mkdir -p "$(dirname "$file")"
   touch "$file"
   awk -v sec="[$2]" -v key="$3" -v value="$value" -v remove="$remove" '
-    function put() { if (!remove && !done) print key "=" value; done = 1 }
+    function put() { if (!remove && !done) { release(); print key "=" value }; done = 1 }
     # The section header waits in `held` until the section shows something worth keeping.
     function release() { if (held != "") printf "%s", held; held = "" }
     /^\[.*\][[:space:]]*$/ {
