@@ -2,8 +2,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -14,17 +16,28 @@ using namespace vantrel;
 
 namespace {
 
-// Calls `handle` with the first modal widget of type T to appear (polling the event loop the
-// dialog runs).
+// Calls `handle` with the modal widget of type T once its own event loop, the `level`th nested
+// one, runs. Closing a dialog earlier, while it is still being shown, would leave its loop
+// waiting for ever.
 template <typename T>
-void WhenShown(std::function<void(T*)> handle) {
-  QTimer::singleShot(10, [handle] {
-    if (T* widget = qobject_cast<T*>(QApplication::activeModalWidget())) {
+void WhenRunning(int level, std::function<void(T*)> handle) {
+  QTimer::singleShot(10, [level, handle] {
+    T* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (widget != nullptr && QThread::currentThread()->loopLevel() == level) {
       handle(widget);
       return;
     }
-    WhenShown<T>(handle);
+    WhenRunning<T>(level, handle);
   });
+}
+
+// Types a full path into the name field and presses Save. (selectFile leaves a focused field
+// alone, so it would race with the dialog getting the focus.)
+void SaveAs(QFileDialog* dialog, const QString& path) {
+  QLineEdit* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  QVERIFY(name != nullptr);
+  name->setText(path);
+  static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
 }
 
 }  // namespace
@@ -50,31 +63,29 @@ class SaveFileChooserTest : public QObject {
 
     bool dialogChecked = false;
     bool askedToReplace = false;
-    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+    WhenRunning<QFileDialog>(1, [&](QFileDialog* dialog) {
       dialogChecked = dialog->parentWidget() == nullptr && dialog->acceptMode() == QFileDialog::AcceptSave &&
                       dialog->nameFilters() == QStringList{"AVI Video file(*.avi)"} && dialog->defaultSuffix().isEmpty();
-      WhenShown<QMessageBox>([&](QMessageBox* box) {
+      WhenRunning<QMessageBox>(2, [&](QMessageBox* box) {
         askedToReplace = true;
         box->button(QMessageBox::Yes)->click();
       });
-      dialog->selectFile(existing);
-      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+      SaveAs(dialog, existing);
     });
     QCOMPARE(ChooseRecordingFile(), existing);
     QVERIFY(dialogChecked);
     QVERIFY(askedToReplace);
 
     // A new name without an extension stays without one.
-    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
-      dialog->selectFile(m_dir.filePath("plain"));
-      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+    WhenRunning<QFileDialog>(1, [&](QFileDialog* dialog) {
+      SaveAs(dialog, m_dir.filePath("plain"));
     });
     QCOMPARE(ChooseRecordingFile(), m_dir.filePath("plain"));
   }
 
   // Cancel answers an empty name.
   void cancelAnswersNothing() {
-    WhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    WhenRunning<QFileDialog>(1, [](QFileDialog* dialog) { dialog->reject(); });
     QVERIFY(ChooseRecordingFile().isEmpty());
   }
 };
