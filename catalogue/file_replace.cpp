@@ -1,6 +1,7 @@
 #include "catalogue/file_replace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,6 +15,9 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::string_view byt
   const std::string temp = path.string() + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  // A replaced file keeps its permission bits.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   bool ok = true;
   const char* p = bytes.data();
   size_t left = bytes.size();

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "app/text_codec.h"
@@ -47,26 +46,6 @@ bool WriteWholeFile(const std::filesystem::path& file, std::string_view bytes) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   return WriteAndClose(fd, bytes);
-}
-
-bool ReplaceFileContents(const std::filesystem::path& target, std::string_view bytes) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem = "." + target.filename().string() + ".part" + std::to_string(::getpid()) + "-";
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target.parent_path() / (stem + std::to_string(counter++));
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  if (!WriteAndClose(fd, bytes) || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
 }
 
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/file_replace.h"  // ReplaceFileContents
+
 namespace vantrel {
 
 // A name the server or an archive hands us may only name one file in the folder we chose:
@@ -17,11 +19,6 @@ std::filesystem::path FileNamePath(std::u16string_view name);
 
 // Creates or truncates `file` and writes `bytes`. False when any step fails.
 bool WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);
-
-// Writes `bytes` to a new file beside `target` and renames it over `target`, so a failed or
-// interrupted write leaves the old file as it was. An existing target keeps its permission
-// bits. False when nothing was replaced.
-bool ReplaceFileContents(const std::filesystem::path& target, std::string_view bytes);
 
 // Renames `from` to `to` only when `to` does not exist yet.
 bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
