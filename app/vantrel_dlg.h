@@ -30,6 +30,8 @@
 #include "skin/skin_base_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_selection.h"
+#include "updates/http_transfer.h"
+#include "updates/update_install.h"
 
 namespace vantrel {
 
@@ -165,9 +167,17 @@ class CVantrelDlg : public CSkinBaseDialog {
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
   void StopAllCaptures();
-  // Later work lands in vantrel_dlg_stubs.cpp.
+  // Update checks and downloads (vantrel_dlg_updates.cpp).
   void RunUpdateChecks();
+  bool CheckProgramUpdate();  // false: the later checks are skipped this run
+  void CheckNewSkins();
+  void CheckNewChannels();
   void DownloadChannelList();
+  void DownloadSkinPack(const QString& address, const QString& skinName, const QString& suffix);
+  void DownloadProgramUpdate(const QString& address, const QString& archiveName, const QString& suffix);
+  void FinishInstall(const InstallResult& result, int restartQuestionId);
+  // Redraws and shows the kilobytes so far followed by `suffix`.
+  DownloadProgress ShowDownloadProgress(const QString& suffix);
 
   QIcon m_icon;
   SkinChoice m_skins;
