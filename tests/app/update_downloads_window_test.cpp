@@ -16,7 +16,6 @@ using namespace vantrel::test;
 namespace {
 
 const QString kChooseChannel = QStringLiteral("Пожалуйста, выберите канал.");
-const QString kSkinsError = QStringLiteral("Ошибка при получении новых шкурок оформления.");
 const QString kChannelsError = QStringLiteral("Ошибка при получении новых каналов.");
 const QString kSkinRestart = QStringLiteral(
     "Скачана новая шкурка оформления. Чтобы ее увидеть, необходимо перезапустить программу. Перезапустить программу?");
@@ -181,24 +180,6 @@ class UpdateDownloadsWindowTest : public QObject {
     QCOMPARE(server.StopAndLog().contains("check_channels"), !restarts);
     if (restarts) QCOMPARE(window.dlg->ExitCode(), 0);
     if (!restarts) QCOMPARE(window.paints->texts.back(), kChooseChannel);
-  }
-
-  // A skin name that would leave the skins folder is refused before anything is fetched.
-  void unsafeSkinNameIsRefused() {
-    TestProgramFolder folder;
-    QVERIFY(folder.IsValid() && folder.WriteCatalogue(m_oldChannels));
-    TestUpdateServer server;
-    QVERIFY(server.IsValid() && server.Put("program/answer.txt", QString()));
-    QVERIFY(server.CopyIn("skins/Crossy.zip", SkinPack("Crossy")));
-    QVERIFY(server.Put("skins/answer.txt", QString("4096{base}skins/Crossy.zip4096../../escaped4096 KB of skin4096Скачать?")));
-    server.UseForUpdates();
-    MessageAnswers shown;
-
-    CheckedWindow window;
-    QVERIFY(window.Open());
-    QCOMPARE(shown.shown, QStringList({"Скачать?", kSkinsError}));
-    QVERIFY(!QFileInfo::exists(folder.Path("escaped")) && !QFileInfo::exists(folder.Path("../escaped")));
-    QVERIFY(!server.StopAndLog().contains("Crossy.zip"));
   }
 
   // An accepted build takes the program's name with the program's permission bits, the old one
