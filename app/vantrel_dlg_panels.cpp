@@ -6,15 +6,18 @@
 namespace vantrel {
 
 // The arrow's click has already flipped its state: on opens, off closes. A slide asked for
-// while another runs is refused, leaving the arrow and its panel at odds.
+// while another runs is refused; the arrow then flips back, since the panel state is read
+// from it and the next click would otherwise slide the panel beyond its place.
 void CVantrelDlg::SlideBottomPanel() {
   const int dy = m_downArrow.GetToggleState() ? kBottomSlide : -kBottomSlide;
-  StartMove({Part(m_downArrowPart), Part(m_bottomPanelPart)}, 0, dy);
+  if (!StartMove({Part(m_downArrowPart), Part(m_bottomPanelPart)}, 0, dy))
+    m_downArrow.SetToggleState(!m_downArrow.GetToggleState());
 }
 
 void CVantrelDlg::SlideRightPanel() {
   const int dx = m_rightArrow.GetToggleState() ? kRightSlide : -kRightSlide;
-  StartMove({Part(m_rightArrowPart), Part(m_rightPanelPart)}, dx, 0);
+  if (!StartMove({Part(m_rightArrowPart), Part(m_rightPanelPart)}, dx, 0))
+    m_rightArrow.SetToggleState(!m_rightArrow.GetToggleState());
 }
 
 void CVantrelDlg::OnMoveStarted(CMoveInfo) { m_sliding = true; }
