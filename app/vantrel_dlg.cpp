@@ -8,6 +8,7 @@
 #include "app/qt_strings.h"
 #include "catalogue/channel_list.h"
 #include "resources/resource.h"
+#include "skin/msg_dlg.h"
 
 namespace vantrel {
 
@@ -108,6 +109,8 @@ bool CVantrelDlg::OnInitDialog() {
   // but not the images loaded above.
   const QString setting = ConfirmSkinSetting(m_skins);
   if (CSkinBaseButton* pressed = PreviewButton(setting)) pressed->SetToggleState(true);
+  // Messages from here on wear the skin settled on.
+  InstallSkinnedMessageBox(m_skins.current);
   ConnectControls();
   return true;
 }

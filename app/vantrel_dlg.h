@@ -103,6 +103,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   CSkinBaseButton& DownArrowButton() { return m_downArrow; }
   CSkinBaseButton& RightArrowButton() { return m_rightArrow; }
   CSkinBaseButton& MaximizeButton() { return m_maximize; }
+  CSkinBaseButton& AboutButton() { return m_about; }
   // The preview button of a built-in skin; nullptr when that skin is not installed.
   CSkinBaseButton* PreviewButton(const QString& skinName) const;
   // Panels are open while their arrow buttons are on.

@@ -6,6 +6,7 @@
 #include "app/command_ids.h"
 #include "app/vantrel_dlg.h"
 #include "playback/play_state.h"
+#include "skin/about_dlg.h"
 
 namespace vantrel {
 
@@ -56,7 +57,9 @@ void CVantrelDlg::OnHideControls() {
 void CVantrelDlg::OnAbout() {
   if (m_aboutOpen) return;
   m_aboutOpen = true;
-  // ABOUT WINDOW: shown here, modally, once the skinned about window exists.
+  auto path = [this](SkinFile file) { return QString::fromStdString(SkinImage(file).string()); };
+  CVantrelAboutDlg about(path(kAboutBack), path(kButtonOk), path(kButtonCancel), this);
+  about.exec();
   m_aboutOpen = false;
 }
 

@@ -2,6 +2,8 @@
 #include <QWindow>
 
 #include "app/restart.h"
+#include "skin/about_dlg.h"
+#include "skin/msg_dlg.h"
 #include "app/settings.h"
 #include "playback/play_state.h"
 #include "resources/resource.h"
@@ -173,6 +175,36 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(&dlg->MaximizeButton(), Qt::LeftButton);
     QVERIFY(dlg->Player().GetFullScreen());
     dlg->Player().SetFullScreen(false);
+  }
+
+  // The about button opens the current skin's about window; messages wear the skin too.
+  void aboutWindowAndMessages() {
+    auto dlg = OpenWindow();
+    QVERIFY(dlg);
+    // Clicks the OK button of the modal window that opens, noting what window it was.
+    QString seen;
+    auto answerModal = [&seen] {
+      QTimer::singleShot(0, [&seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        seen = modal ? QString(modal->metaObject()->className()) : QString("none");
+        for (auto* button : modal ? modal->findChildren<CSkinBaseButton*>() : QList<CSkinBaseButton*>{})
+          if (button->CommandId() == CVantrelAboutDlg::kOkCommand || button->CommandId() == VantrelMsgDlg::kOkCommand)
+            QTest::mouseClick(button, Qt::LeftButton);
+      });
+    };
+    answerModal();
+    QTest::mouseClick(&dlg->AboutButton(), Qt::LeftButton);
+    QCOMPARE(seen, QString("vantrel::CVantrelAboutDlg"));
+
+    SetMessageBoxHookForTesting(nullptr);
+    answerModal();
+    const MsgResult answer = ShowSkinnedMessage("Проверка", dlg.get());
+    SetMessageBoxHookForTesting([this](const MessageRequest& request) {
+      m_messages << request;
+      return MsgResult::Ok;
+    });
+    QCOMPARE(seen, QString("vantrel::VantrelMsgDlg"));
+    QCOMPARE(answer, MsgResult::Ok);
   }
 
   // Every way of closing ends the dialog, each with its result; a skin switch also stores the
