@@ -40,6 +40,11 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_bitRate.setObjectName(QStringLiteral("bitRate"));
   m_byCountries.setObjectName(QStringLiteral("byCountries"));
   m_byGenres.setObjectName(QStringLiteral("byGenres"));
+  // A static text: from the top-left corner, wrapped within its box; its box reaches over the
+  // tree's first rows, and clicks there belong to the tree.
+  m_newChannels.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_newChannels.setWordWrap(true);
+  m_newChannels.setAttribute(Qt::WA_TransparentForMouseEvents);
   m_description.setReadOnly(true);
   m_description.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_siteUrl.setReadOnly(true);
