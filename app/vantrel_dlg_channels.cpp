@@ -34,6 +34,9 @@ void CVantrelDlg::OnTreeSelectionChanged() {
   m_description.setPlainText(ToQString(channel->description));
   m_siteUrl.setText(ToQString(channel->site_URL));
   m_bitRate.setText(QString::number(channel->BPS) + QStringLiteral(" KBits/s"));
+  // Long texts show their beginning, as a fresh edit does.
+  m_siteUrl.setCursorPosition(0);
+  m_bitRate.setCursorPosition(0);
 }
 
 // A group only opens or closes, which the tree does by itself.
