@@ -6,6 +6,6 @@ if(NOT VANTREL_CORE_ONLY)
 
   vantrel_qt_test(record_window_test record_window_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/streamsaver/media_probe.cpp
-    LIBS vantrel_mainwindow vantrel_test_support PkgConfig::FFMPEG)
+    LIBS vantrel_mainwindow vantrel_update_server vantrel_test_support PkgConfig::FFMPEG)
   add_dependencies(record_window_test vantrel_skins test_media)
 endif()
