@@ -1,6 +1,7 @@
 // The main window with a 3,000-channel catalogue: from construction to the end of the first
 // paint (the two one-second start-up timers come after and are not counted), and rebuilding
 // the catalogue tree.
+#include "bench/support/bench_app.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -25,14 +26,7 @@ namespace {
 
 constexpr int kChannels = 3000;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "main_window_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+using vantrel::bench::App;
 
 // A typical entry, in the catalogue's code page: 45 countries, 12 genres.
 std::string ChannelXml(int i) {

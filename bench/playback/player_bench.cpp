@@ -7,6 +7,7 @@
 // Counters: median_ms per zap kind, ratio (player / engine), cpu_percent (of one core, whole
 // process: the loopback server's pacing thread included).
 
+#include "bench/support/bench_app.h"
 #include <benchmark/benchmark.h>
 #include <mpv/render.h>
 #include <time.h>
@@ -36,14 +37,7 @@ constexpr int kWidth = 647;  // the player's size in the main window at start
 constexpr int kHeight = 435;
 constexpr const char* kStream = "h264_720p_5m.ts";
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "player_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+using vantrel::bench::App;
 
 test::MediaServer& Server() {
   static test::MediaServer server;

@@ -1,3 +1,4 @@
+#include "bench/support/bench_app.h"
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -12,14 +13,7 @@ using namespace vantrel;
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "skin_engine_bench";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+using vantrel::bench::App;
 
 const QTemporaryDir& Folder() {
   static QTemporaryDir dir;
