@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libcurl4-openssl-dev libpugixml-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
-  xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
 )
 
 missing=()

@@ -1,0 +1,46 @@
+#pragma once
+// The test's hands and eyes on a real X server: the top-level windows on it, what the screen
+// shows, and mouse and keyboard input sent as if a user made it (XTest).
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <string>
+#include <vector>
+
+typedef struct _XDisplay Display;
+
+namespace vantrel::e2e {
+
+struct XWindow {
+  unsigned long id;
+  QRect rect;  // on the screen
+};
+
+class XDisplay {
+ public:
+  // Connects to $DISPLAY; Connected() says whether that worked.
+  XDisplay();
+  ~XDisplay();
+  XDisplay(const XDisplay&) = delete;
+  XDisplay& operator=(const XDisplay&) = delete;
+
+  bool Connected() const { return m_display != nullptr; }
+
+  // The mapped top-level windows in stacking order (bottom first).
+  std::vector<XWindow> TopLevelWindows() const;
+  // The whole screen as it is shown now.
+  QImage Grab() const;
+
+  void Click(QPoint at, int count = 1);
+  void MoveMouse(QPoint at);
+  // Types letters, digits and the punctuation of file names on a US keyboard map.
+  void Type(const std::string& text);
+  // Presses and releases one key, named as X names key symbols ("Return", "Escape").
+  void Key(const char* keysymName);
+
+ private:
+  void Flush();
+  Display* m_display = nullptr;
+};
+
+}  // namespace vantrel::e2e
