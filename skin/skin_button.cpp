@@ -100,15 +100,25 @@ void CSkinBaseButton::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
 }
 
-// Gaining and losing focus both show the focus picture until the next state change.
+// Gaining and losing focus both show the focus picture until the next state change. Focus
+// that only follows the window's activation (a dialog opening over it or closing) comes, on the
+// original platform, with a full repaint of the uncovered window, so the picture stays as it was:
+// a recording's button stays "on" once the save dialog has gone.
 void CSkinBaseButton::focusInEvent(QFocusEvent* event) {
   QAbstractButton::focusInEvent(event);
-  SetLastAction(DrawAction::Focus);
+  if (event->reason() != Qt::ActiveWindowFocusReason) SetLastAction(DrawAction::Focus);
 }
 
 void CSkinBaseButton::focusOutEvent(QFocusEvent* event) {
   QAbstractButton::focusOutEvent(event);
-  SetLastAction(DrawAction::Focus);
+  if (event->reason() != Qt::ActiveWindowFocusReason) SetLastAction(DrawAction::Focus);
+}
+
+// Enabling or disabling repaints the whole button: a disabled button shows picture 4 even when
+// it had the focus picture (disabling moves the focus away first).
+void CSkinBaseButton::changeEvent(QEvent* event) {
+  QAbstractButton::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange) SetLastAction(DrawAction::Entire);
 }
 
 void CSkinBaseButton::SetHover(bool hover) {

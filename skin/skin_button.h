@@ -64,6 +64,7 @@ class CSkinBaseButton : public QAbstractButton {
   void leaveEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void SetHover(bool hover);

@@ -134,6 +134,31 @@ class ButtonTest : public QObject {
     QCOMPARE(dialog.commands.back(), (std::pair<int, bool>{37836, false}));
   }
 
+  // Keyboard focus shows picture 3; focus that only follows the window's activation leaves the
+  // picture alone (an "on" button stays on after a dialog); disabling shows 4 even when focused.
+  void focusAndDisabling() {
+    RecordingDialog dialog;
+    CSkinBaseButton button;
+    button.LoadImage(m_strip);
+    button.Create(&dialog, 500, 0, 0);
+    button.SetToggleState(true);
+    auto focus = [&](QEvent::Type type, Qt::FocusReason reason) {
+      QFocusEvent event(type, reason);
+      QCoreApplication::sendEvent(&button, &event);
+    };
+    focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCOMPARE(Shown(button), 3);
+    button.SetToggleState(false);
+    button.SetToggleState(true);
+    focus(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    focus(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCOMPARE(Shown(button), 1);
+    focus(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCOMPARE(Shown(button), 3);
+    button.setEnabled(false);
+    QCOMPARE(Shown(button), 4);
+  }
+
   // A strip that cannot be loaded leaves a zero-sized button that paints nothing.
   void missingStrip() {
     MessageRecorder messages;
