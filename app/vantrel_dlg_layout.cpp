@@ -1,5 +1,6 @@
 // The main window's layout: skin parts, buttons, panels and the standard controls, all at the
 // skin's design positions.
+#include <QCheckBox>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -12,6 +13,21 @@ namespace vantrel {
 namespace {
 
 QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+// Shrinks the boxes' common font in half points until every text fits its box's width (never
+// below 6 pt); one size for all, so that they read as a group.
+void FitTextsToWidth(std::initializer_list<QCheckBox*> boxes) {
+  QFont font = (*boxes.begin())->font();
+  auto fits = [&] {
+    for (QCheckBox* box : boxes)
+      if (box->sizeHint().width() > box->width()) return false;
+    return true;
+  };
+  while (!fits() && font.pointSizeF() > 6) {
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+    for (QCheckBox* box : boxes) box->setFont(font);
+  }
+}
 
 struct FramePiece {
   SkinFile image;
@@ -100,6 +116,8 @@ void CVantrelDlg::LayOutControls() {
   for (QWidget* hidden : std::initializer_list<QWidget*>{&m_newChannels, &m_tree, &m_byCountries, &m_byGenres,
                                                          &m_description, &m_siteUrl, &m_bitRate, &m_favorites})
     hidden->hide();
+  // The boxes keep their design width; their texts are made to fit whatever the desktop's font.
+  FitTextsToWidth({&m_alwaysOnTop, &m_hideControls});
   m_alwaysOnTop.setChecked(false);
   m_hideControls.setChecked(false);
   m_alwaysOnTop.show();

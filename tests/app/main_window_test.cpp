@@ -143,10 +143,13 @@ class MainWindowTest : public QObject {
   }
 
   // "Hide Controls" switches between video only and the compact bar; twice is "mini" again.
-  // "Always On Top" keeps the window open while it changes the window's stacking.
+  // "Always On Top" keeps the window open while it changes the window's stacking. Both texts
+  // fit their fixed boxes whole.
   void checkBoxes() {
     auto dlg = OpenWindow();
     QVERIFY(dlg);
+    for (QCheckBox* box : {&dlg->AlwaysOnTopCheck(), &dlg->HideControlsCheck()})
+      QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
     QCOMPARE(dlg->Player().GetUiMode(), QString("mini"));
     QTest::mouseClick(&dlg->HideControlsCheck(), Qt::LeftButton);
     QCOMPARE(dlg->Player().GetUiMode(), QString("none"));
