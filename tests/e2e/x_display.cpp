@@ -44,16 +44,19 @@ std::vector<XWindow> XDisplay::TopLevelWindows() const {
   return windows;
 }
 
-QImage XDisplay::Grab() const {
+QImage XDisplay::Grab(QRect area) const {
   const Window root = DefaultRootWindow(m_display);
   XWindowAttributes attributes;
   XGetWindowAttributes(m_display, root, &attributes);
-  XImage* image = XGetImage(m_display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+  const QRect screen(0, 0, attributes.width, attributes.height);
+  area = area.isNull() ? screen : area.intersected(screen);
+  if (area.isEmpty()) return {};
+  XImage* image = XGetImage(m_display, root, area.x(), area.y(), area.width(), area.height(), AllPlanes, ZPixmap);
   if (image == nullptr) return {};
-  QImage shot(attributes.width, attributes.height, QImage::Format_RGB32);
-  for (int y = 0; y < attributes.height; ++y) {
+  QImage shot(area.size(), QImage::Format_RGB32);
+  for (int y = 0; y < area.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(shot.scanLine(y));
-    for (int x = 0; x < attributes.width; ++x) {
+    for (int x = 0; x < area.width(); ++x) {
       const unsigned long pixel = XGetPixel(image, x, y);
       line[x] = qRgb(int((pixel & image->red_mask) >> 16), int((pixel & image->green_mask) >> 8),
                      int(pixel & image->blue_mask));

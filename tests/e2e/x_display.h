@@ -28,8 +28,8 @@ class XDisplay {
 
   // The mapped top-level windows in stacking order (bottom first).
   std::vector<XWindow> TopLevelWindows() const;
-  // The whole screen as it is shown now.
-  QImage Grab() const;
+  // What the screen shows now in `area` (the part of it on the screen), or all of it.
+  QImage Grab(QRect area = {}) const;
 
   void Click(QPoint at, int count = 1);
   void MoveMouse(QPoint at);
