@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <clocale>
 
-#include "app/program_path.h"
-#include "app/settings.h"
+#include "base/program_path.h"
+#include "base/settings.h"
 #include "app/vantrel_dlg.h"
 
 namespace vantrel {

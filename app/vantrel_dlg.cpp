@@ -4,8 +4,8 @@
 #include <QTimerEvent>
 
 #include "app/command_ids.h"
-#include "app/program_path.h"
-#include "app/qt_strings.h"
+#include "base/program_path.h"
+#include "base/qt_strings.h"
 #include "catalogue/channel_list.h"
 #include "resources/resource.h"
 #include "skin/msg_dlg.h"

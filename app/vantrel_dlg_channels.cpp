@@ -1,5 +1,5 @@
 // The catalogue tree, the channel details, the favourites and handing a channel to the player.
-#include "app/qt_strings.h"
+#include "base/qt_strings.h"
 #include "app/vantrel_dlg.h"
 #include "catalogue/channel_list.h"
 #include "playback/play_state.h"

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 
 #include "app/command_ids.h"
-#include "app/qt_strings.h"
+#include "base/qt_strings.h"
 #include "app/vantrel_dlg.h"
 #include "resources/resource.h"
 

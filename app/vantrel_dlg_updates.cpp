@@ -1,11 +1,11 @@
 // The start-up update checks and the three downloads they lead to. Everything here blocks the
 // window's thread on purpose: the window takes no input while the server is asked, and it is
 // redrawn before each step so that the status text is on screen during the wait.
-#include "app/message_box.h"
-#include "app/program_path.h"
-#include "app/qt_strings.h"
-#include "app/settings.h"
-#include "app/text_codec.h"
+#include "base/message_box.h"
+#include "base/program_path.h"
+#include "base/qt_strings.h"
+#include "base/settings.h"
+#include "base/text_codec.h"
 #include "app/vantrel_dlg.h"
 #include "catalogue/channel_list.h"
 #include "resources/resource.h"

@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 
 // Converting a catalogue-sized text (640 KiB) from the code page.
 static void BM_Cp1251ToUtf16(benchmark::State& state) {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/base64.h"
 #include "updates/zip/zip_archive.h"
 #include "updates/zip/zip_writer.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "app/program_path.h"
-#include "app/text_codec.h"
+#include "base/program_path.h"
+#include "base/text_codec.h"
 #include "catalogue/channel_xml.h"
 #include "catalogue/xml_document.h"
 

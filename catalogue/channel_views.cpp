@@ -4,7 +4,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 
-#include "app/qt_strings.h"
+#include "base/qt_strings.h"
 
 namespace vantrel {
 

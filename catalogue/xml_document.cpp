@@ -1,6 +1,6 @@
 #include "catalogue/xml_document.h"
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/file_replace.h"
 
 namespace vantrel {

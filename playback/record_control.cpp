@@ -1,7 +1,7 @@
 #include "playback/record_control.h"
 
-#include "app/message_box.h"
-#include "app/qt_strings.h"
+#include "base/message_box.h"
+#include "base/qt_strings.h"
 #include "playback/mediaplayer.h"
 #include "playback/save_file_chooser.h"
 #include "resources/resource.h"

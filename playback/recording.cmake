@@ -5,5 +5,5 @@ if(NOT VANTREL_CORE_ONLY)
     ${CMAKE_CURRENT_LIST_DIR}/capture_workers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/record_control.cpp
     ${CMAKE_CURRENT_LIST_DIR}/save_file_chooser.cpp)
-  target_link_libraries(vantrel_recording PUBLIC vantrel_app vantrel_skin vantrel_playback streamsaver)
+  target_link_libraries(vantrel_recording PUBLIC vantrel_base vantrel_skin vantrel_playback streamsaver)
 endif()

@@ -6,7 +6,7 @@
 #include <istream>
 #include <ostream>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "skin/key_runs.h"
 
 namespace vantrel {

@@ -13,5 +13,5 @@ if(NOT VANTREL_CORE_ONLY)
     ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_paint.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_mouse.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin_dialog_move.cpp)
-  target_link_libraries(vantrel_skin PUBLIC vantrel_core_skin vantrel_app)
+  target_link_libraries(vantrel_skin PUBLIC vantrel_core_skin vantrel_base)
 endif()

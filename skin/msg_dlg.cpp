@@ -1,6 +1,6 @@
 #include "skin/msg_dlg.h"
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "skin/skin_set.h"
 
 namespace vantrel {

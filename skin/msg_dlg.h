@@ -1,7 +1,7 @@
 #pragma once
 // VantrelMsgDlg: the program's message box, dressed in the current skin: a text centred on the
 // skin's message background, with OK and Cancel. Every message of the program reaches it
-// through ShowSkinnedMessage (app/message_box.h) once InstallSkinnedMessageBox has run.
+// through ShowSkinnedMessage (base/message_box.h) once InstallSkinnedMessageBox has run.
 #include <QLabel>
 #include <filesystem>
 

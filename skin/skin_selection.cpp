@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "app/message_box.h"
-#include "app/program_path.h"
-#include "app/qt_strings.h"
-#include "app/restart.h"
-#include "app/settings.h"
+#include "base/message_box.h"
+#include "base/program_path.h"
+#include "base/qt_strings.h"
+#include "base/restart.h"
+#include "base/settings.h"
 #include "resources/resource.h"
 #include "skin/dib.h"
 

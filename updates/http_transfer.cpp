@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 
 namespace vantrel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 
 namespace vantrel {
 namespace {

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/program_path.h"
+#include "base/program_path.h"
 #include "resources/resource.h"
 #include "updates/update_files.h"
 #include "updates/zip/zip_archive.h"

@@ -10,10 +10,10 @@
 #include <chrono>
 #include <fstream>
 
-#include "app/message_box.h"
-#include "app/program_path.h"
-#include "app/settings.h"
-#include "app/text_codec.h"
+#include "base/message_box.h"
+#include "base/program_path.h"
+#include "base/settings.h"
+#include "base/text_codec.h"
 #include "app/vantrel_dlg.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/channel_list.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/base64.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/channel_list.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tools/server/update_server.h"
 #include "updates/update_client.h"
 

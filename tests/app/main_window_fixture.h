@@ -9,11 +9,11 @@
 #include <fstream>
 #include <memory>
 
-#include "app/message_box.h"
-#include "app/program_path.h"
-#include "app/qt_strings.h"
-#include "app/settings.h"
-#include "app/text_codec.h"
+#include "base/message_box.h"
+#include "base/program_path.h"
+#include "base/qt_strings.h"
+#include "base/settings.h"
+#include "base/text_codec.h"
 #include "app/vantrel_dlg.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/channel_list.h"

@@ -1,10 +1,10 @@
 // The main window: start-up sequence, panels, sizes, window commands and every way of closing.
 #include <QWindow>
 
-#include "app/restart.h"
+#include "base/restart.h"
 #include "skin/about_dlg.h"
 #include "skin/msg_dlg.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "playback/play_state.h"
 #include "resources/resource.h"
 #include "tests/app/main_window_fixture.h"

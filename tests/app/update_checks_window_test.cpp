@@ -1,6 +1,6 @@
 // The start-up update checks as the main window runs them: order, status texts, messages for
 // each failure, and what a stop or an offer leaves in the window.
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tests/app/update_window_fixture.h"
 
 using namespace vantrel;

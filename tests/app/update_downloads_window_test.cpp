@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 #include "app/command_ids.h"
-#include "app/restart.h"
-#include "app/text_codec.h"
+#include "base/restart.h"
+#include "base/text_codec.h"
 #include "catalogue/catalogue_file.h"
 #include "tests/app/update_window_fixture.h"
 #include "updates/zip/zip_writer.h"

@@ -13,8 +13,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/settings.h"
+#include "base/message_box.h"
+#include "base/settings.h"
 #include "app/vantrel_dlg.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/updates/scripted_server.h"

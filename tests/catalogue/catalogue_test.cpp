@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/program_path.h"
+#include "base/program_path.h"
 #include "catalogue/base64.h"
 #include "tests/catalogue/catalogue_test_support.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/channel_list.h"
 #include "tests/updates/zip_test_support.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/xml_document.h"
 #include "tests/updates/zip_test_support.h"
 

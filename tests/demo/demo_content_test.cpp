@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/channel_list.h"
 #include "tests/updates/zip_test_support.h"
 #include "tools/server/live_stream.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tests/updates/scripted_server.h"
 #include "tests/updates/zip_test_support.h"
 #include "tools/server/live_stream.h"

@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "skin/bmp_format.h"
 #include "tests/updates/zip_test_support.h"
 #include "tools/demo/skin_recolour.h"

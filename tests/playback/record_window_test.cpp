@@ -4,8 +4,8 @@
 #include <QThread>
 #include <functional>
 
-#include "app/restart.h"
-#include "app/settings.h"
+#include "base/restart.h"
+#include "base/settings.h"
 #include "playback/save_file_chooser.h"
 #include "streamsaver/streamsaver.h"
 #include "tests/app/main_window_fixture.h"

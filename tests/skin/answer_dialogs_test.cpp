@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "skin/about_dlg.h"
 #include "skin/msg_dlg.h"
 #include "skin/skin_selection.h"

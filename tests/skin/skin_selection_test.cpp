@@ -4,10 +4,10 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/message_box.h"
-#include "app/program_path.h"
-#include "app/restart.h"
-#include "app/settings.h"
+#include "base/message_box.h"
+#include "base/program_path.h"
+#include "base/restart.h"
+#include "base/settings.h"
 #include "tests/skin/skin_fixture.h"
 
 namespace fs = std::filesystem;

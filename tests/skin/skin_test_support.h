@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "skin/dib.h"
 
 namespace vantrel::test {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "resources/resource.h"
 #include "tests/updates/scripted_server.h"
 #include "tests/updates/update_test_files.h"

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tests/updates/scripted_server.h"
 #include "tests/updates/update_test_files.h"
 #include "tools/server/server_answers.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tests/updates/zip_test_support.h"
 #include "updates/zip/zip_archive.h"
 #include "updates/zip/zip_format.h"

@@ -1,6 +1,6 @@
 #include <ostream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/channel_list.h"
 #include "catalogue/channel_tree.h"
 #include "tools/catalogue/catalogue_tool.h"

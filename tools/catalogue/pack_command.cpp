@@ -3,7 +3,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/channel_list.h"
 #include "catalogue/file_replace.h"

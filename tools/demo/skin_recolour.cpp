@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "skin/bmp_format.h"
 #include "updates/zip/zip_archive.h"
 #include "updates/zip/zip_writer.h"

@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "updates/update_files.h"
 #include "updates/update_protocol.h"
 

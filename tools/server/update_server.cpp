@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tools/server/live_stream.h"
 #include "tools/server/server_answers.h"
 

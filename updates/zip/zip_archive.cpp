@@ -8,7 +8,7 @@
 #include <atomic>
 #include <vector>
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "updates/zip/zip_entry_stream.h"
 #include "updates/zip/zip_format.h"
 

@@ -1,10 +1,7 @@
 #include <QDialog>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/program_path.h"
-#include "app/settings.h"
 #include "app/status_line.h"
 
 using namespace vantrel;
@@ -20,36 +17,10 @@ class StatusWindow : public QDialog {
   CStatusLine m_status;
 };
 
-class AppQtTest : public QObject {
+class StatusLineTest : public QObject {
   Q_OBJECT
-  QTemporaryDir m_config;
 
  private slots:
-  // Settings go to a folder of the test's own, never the user's.
-  void initTestCase() {
-    QVERIFY(m_config.isValid());
-    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-    SetProgramPathForTesting("/nonexistent/Vantrel");
-  }
-
-  // Values round-trip, absent ones give the default, and writing null deletes the value.
-  void settingsRoundTripDefaultAndDeletion() {
-    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString("dflt"));
-    QVERIFY(WriteProfileString("Skins", "Current Skin", QString("Металл")));
-    QCOMPARE(GetProfileString("Skins", "Current Skin"), QString("Металл"));
-    QVERIFY(WriteProfileString("Skins", "Current Skin", QString()));
-    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString());
-    QVERIFY(WriteProfileString("Skins", "Current Skin", std::nullopt));
-    QCOMPARE(GetProfileString("Skins", "Current Skin", "dflt"), QString("dflt"));
-  }
-
-  // The store lives under the configured folder, never in the user's own.
-  void settingsFileLocation() {
-    QVERIFY(WriteProfileString("Update", "User Name", QString("tester")));
-    const QString expected = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Vantrel Applications/Vantrel.conf";
-    QVERIFY2(QFile::exists(expected), qPrintable(expected));
-  }
-
   // A long then a short text: the second is centred on x = 400 even past the window's edges,
   // and nothing of the first is left on screen.
   void statusTextPlacement() {
@@ -93,5 +64,5 @@ class AppQtTest : public QObject {
   }
 };
 
-QTEST_MAIN(AppQtTest)
-#include "app_qt_test.moc"
+QTEST_MAIN(StatusLineTest)
+#include "status_line_test.moc"

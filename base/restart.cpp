@@ -1,9 +1,9 @@
-#include "app/restart.h"
+#include "base/restart.h"
 
 #include <QProcess>
 #include <QString>
 
-#include "app/program_path.h"
+#include "base/program_path.h"
 
 namespace vantrel {
 namespace {

@@ -1,8 +1,8 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QSettings>
 
-#include "app/program_path.h"
+#include "base/program_path.h"
 
 namespace vantrel {
 namespace {
