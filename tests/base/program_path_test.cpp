@@ -22,7 +22,7 @@ TEST(ProgramPath, FolderNameAndLiterals) {
 TEST(ProgramPath, ReadsOwnPath) {
   ASSERT_TRUE(InitProgramPath());
   EXPECT_TRUE(fs::exists(ProgramFile()));
-  EXPECT_EQ(ProgramName(), "app_core_test");
+  EXPECT_EQ(ProgramName(), "base_core_test");
 }
 
 // The program moved aside by an update is removed; when there is none nothing happens.
