@@ -87,8 +87,15 @@ TEST_F(ServerFolder, StaticFilesStayInsideTheirFolders) {
   EXPECT_EQ(server::StaticFile(root, "/files/a.bin"), root / "files" / "a.bin");
   EXPECT_EQ(server::StaticFile(root, "/media/clip.ts"), root / "media" / "clip.ts");
   EXPECT_EQ(server::StaticFile(root, "/skins/Tropic.zip"), root / "skins" / "Tropic.zip");
+  // Offered downloads have their signatures served beside them, and only those.
+  WriteBytes(m_root / "skins" / "Tropic.zip.minisig", "signature");
+  WriteBytes(m_root / "skins" / "Tropic.txt.minisig", "signature");
+  WriteBytes(m_root / "channels" / "channels.dat.minisig", "signature");
+  EXPECT_EQ(server::StaticFile(root, "/skins/Tropic.zip.minisig"), root / "skins" / "Tropic.zip.minisig");
+  EXPECT_EQ(server::StaticFile(root, "/channels/channels.dat.minisig"), root / "channels" / "channels.dat.minisig");
   for (const char* refused : {"/skins/Tropic.txt", "/program/default.txt", "/files/../program/default.txt",
-                              "/files/", "/files", "/", "", "/media//clip.ts", "/files/missing"}) {
+                              "/files/", "/files", "/", "", "/media//clip.ts", "/files/missing",
+                              "/skins/Tropic.txt.minisig", "/program/update.zip.minisig", "/skins/.minisig"}) {
     EXPECT_FALSE(server::StaticFile(root, refused)) << refused;
   }
 }
