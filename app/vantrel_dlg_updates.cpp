@@ -117,6 +117,8 @@ void CVantrelDlg::DownloadChannelList() {
   const InstallResult result = DownloadChannelListFile(UpdateClient(), ToU16(ChannelListUrl), store.catalogPath,
                                                        ShowDownloadProgress(DownloadProgressSuffix));
   if (!result.installed) {
+    // A refused signature would be refused again: that offer is over for this run.
+    if (result.messageId == res::IDS_CHANNELS_SIGNATURE_BAD) m_download.setEnabled(false);
     if (result.messageId != 0) ShowSkinnedMessage(ResString(result.messageId), this);
     return;
   }

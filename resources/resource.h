@@ -30,6 +30,10 @@ inline constexpr int IDS_READY = 159;
 inline constexpr int IDS_PLAYING = 160;
 inline constexpr int IDS_TRANSITIONING = 161;
 inline constexpr int IDS_RECORD_UNSUPPORTED = 162;
+// Downloads refused for their signature.
+inline constexpr int IDS_PROGRAM_SIGNATURE_BAD = 180;
+inline constexpr int IDS_SKIN_SIGNATURE_BAD = 181;
+inline constexpr int IDS_CHANNELS_SIGNATURE_BAD = 182;
 
 // Icon.
 inline constexpr int IDI_MAIN = 133;

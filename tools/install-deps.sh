@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglx-dev
   libmpv-dev
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
-  libcurl4-openssl-dev libpugixml-dev zlib1g-dev
+  libcurl4-openssl-dev libpugixml-dev zlib1g-dev libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
   libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
 )

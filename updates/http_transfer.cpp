@@ -103,7 +103,8 @@ std::string UserAgentBytes(std::u16string_view userAgent) {
   return bytes;
 }
 
-TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgent, ChunkSink sink) {
+TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgent, ChunkSink sink,
+                       long* httpStatus = nullptr) {
   EnsureCurlReady();
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) return TransferStatus::kNotConnected;
@@ -130,7 +131,9 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-  return transfer.Finish(curl_easy_perform(h));
+  const CURLcode result = curl_easy_perform(h);
+  if (httpStatus) curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, httpStatus);
+  return transfer.Finish(result);
 }
 
 }  // namespace
@@ -167,7 +170,7 @@ DownloadedBody DownloadToMemory(std::u16string_view address, std::u16string_view
   body.status = HttpGet(address, userAgent, [&](std::string_view chunk) {
     body.bytes.append(chunk);
     if (progress) progress(body.bytes.size());
-  });
+  }, &body.httpStatus);
   if (!body.Ok()) {
     body.bytes.clear();
     body.bytes.shrink_to_fit();

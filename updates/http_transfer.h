@@ -28,6 +28,7 @@ PageFetch FetchServerPage(std::u16string_view address, std::u16string_view userA
 struct DownloadedBody {
   TransferStatus status = TransferStatus::kOk;
   std::string bytes;
+  long httpStatus = 0;  // the last answer's status code; 0 when none came
   bool Ok() const { return status == TransferStatus::kOk; }
 };
 

@@ -152,9 +152,12 @@ std::optional<fs::path> StaticFile(const fs::path& root, std::string_view urlPat
     file /= part;
   }
   const std::string& top = parts.front();
+  // An offered download's signature is served beside it, under the download's name + ".minisig".
+  std::string name = parts.back();
+  if (name.ends_with(".minisig")) name.resize(name.size() - 8);
   const bool wanted = top == "files" || top == "media" ||
-                      (parts.size() == 2 && (top == "skins" || top == "program") && file.extension() == ".zip") ||
-                      (parts.size() == 2 && top == "channels" && parts[1] == "channels.dat");
+                      (parts.size() == 2 && (top == "skins" || top == "program") && fs::path(name).extension() == ".zip") ||
+                      (parts.size() == 2 && top == "channels" && name == "channels.dat");
   std::error_code ec;
   if (!wanted || !fs::is_regular_file(file, ec)) return std::nullopt;
   return file;

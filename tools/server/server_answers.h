@@ -29,7 +29,8 @@ class ServerAnswers {
 };
 
 // The file a static request names, or nothing when the path is not one the server serves:
-// /files/..., /media/..., /skins/<name>.zip, /program/<name>.zip, /channels/channels.dat.
+// /files/..., /media/..., /skins/<name>.zip, /program/<name>.zip, /channels/channels.dat,
+// and the last three's signatures under their name + ".minisig".
 std::optional<std::filesystem::path> StaticFile(const std::filesystem::path& root, std::string_view urlPath);
 
 }  // namespace vantrel::server
