@@ -41,7 +41,7 @@ class InstallLimits : public ::testing::Test {
 // deflated zeros (about 50 KB on the wire) would unpack 1.6 GiB: it is refused with nothing
 // unpacked.
 TEST_F(InstallLimits, SkinPackOfSharedEntriesIsRefused) {
-  const std::string pack = test::SharedEntryArchive(PictureNames(32), std::string(50 * kMiB, '\0'));
+  const std::string pack = testing::SharedEntryArchive(PictureNames(32), std::string(50 * kMiB, '\0'));
   ASSERT_LT(pack.size(), 1 * kMiB);
   fs::create_directory(m_folder / "skins");
   EXPECT_FALSE(InstallSkinPack(m_folder.path(), u"Bomb", pack).installed);
@@ -51,10 +51,10 @@ TEST_F(InstallLimits, SkinPackOfSharedEntriesIsRefused) {
 // Honest archives that declare more than 256 MiB in all are refused before anything is
 // unpacked: a skin pack and a program archive alike.
 TEST_F(InstallLimits, DeclaredTotalAboveTheCapIsRefused) {
-  std::vector<ZipWriterEntry> pictures;
-  for (const std::string& name : PictureNames(32)) pictures.push_back(test::Member(name, std::string(9 * kMiB, '\0')));
+  ZipWriter pack(1);
+  for (const std::string& name : PictureNames(32)) pack.Add(test::Member(name, std::string(8 * kMiB + 1, '\0')));
   fs::create_directory(m_folder / "skins");
-  EXPECT_EQ(InstallSkinPack(m_folder.path(), u"Huge", test::MakeZip(pictures)), (InstallResult{false, res::IDS_SKINS_ERROR}));
+  EXPECT_EQ(InstallSkinPack(m_folder.path(), u"Huge", pack.Finish()), (InstallResult{false, res::IDS_SKINS_ERROR}));
   EXPECT_TRUE(test::FolderNames(m_folder / "skins" / "Huge").empty());
 
   const fs::path program = m_folder / "Vantrel";
