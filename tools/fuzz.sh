@@ -18,6 +18,9 @@ CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVA
   -DVANTREL_FUZZ=ON -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build "$dir" --target vantrel_fuzz -j"$(nproc)"
 
+# A smaller quarantine than the default 256 MB: freed memory is reused sooner, so a target
+# spends its time on inputs rather than on page faults; frees within one input are still caught.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 findings="$dir/fuzz-findings"
