@@ -11,6 +11,8 @@ packages=(
   libcurl4-openssl-dev libpugixml-dev zlib1g-dev libsodium-dev minisign
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
   libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  libssl-dev openssl
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -9,3 +9,4 @@ bash tools/build.sh
 VANTREL_BUILD_DIR=build-asan VANTREL_BUILD_TYPE=Debug bash tools/build.sh \
   -DVANTREL_SANITIZE=ON -DVANTREL_CORE_ONLY=ON -DVANTREL_BUILD_BENCH=OFF
 (cd build-asan && ctest --output-on-failure -j2)
+bash tools/fuzz.sh 20

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/text_codec.h"
 
@@ -21,6 +23,11 @@ void EnsureCurlReady() {
 }
 
 using ChunkSink = std::function<void(std::string_view chunk)>;
+
+std::string& ExtraCaFile() {
+  static std::string file;
+  return file;
+}
 
 // Gathers libcurl's deliveries into reads of kTransferChunkBytes and tells apart a request
 // that never got an answer from an answer that broke off.
@@ -120,6 +127,12 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
+  // Certificates are checked against the system's store, and must name the host.
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  // The test authority's file takes the bundle's place; the system's hashed certificate
+  // folder (CURLOPT_CAPATH) stays, so the system's authorities are still trusted.
+  if (!ExtraCaFile().empty()) curl_easy_setopt(h, CURLOPT_CAINFO, ExtraCaFile().c_str());
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 15L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
@@ -137,6 +150,8 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
 }
 
 }  // namespace
+
+void SetExtraCaFileForTests(std::string pemFile) { ExtraCaFile() = std::move(pemFile); }
 
 std::string EncodeAddressForWire(std::u16string_view address) {
   static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";

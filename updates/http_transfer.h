@@ -4,6 +4,11 @@
 // 1 byte/s for 30 s is abandoned). Redirects are followed, the proxy comes from the
 // environment, the body arrives byte for byte as sent, and the status code is not looked
 // at: an error page is an answer like any other.
+//
+// https:// addresses are always checked: the server's certificate must chain to the system's
+// trust store and name the host of the address. There is no way to turn that off. A
+// certificate that fails either check ends the transfer before any answer, so it counts as
+// not connected, like a server that cannot be reached.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +43,11 @@ using DownloadProgress = std::function<void(std::uint64_t totalBytes)>;
 // GETs `address` into memory. An empty body that arrives whole is a success.
 DownloadedBody DownloadToMemory(std::u16string_view address, std::u16string_view userAgent,
                                 const DownloadProgress& progress = {});
+
+// Test seam, for tests only: a PEM file of certificate authorities trusted in addition to the
+// system's store (the authority of a loopback test server). Empty, the default, trusts the
+// system's store alone. Set it before transfers start; it is read by each transfer.
+void SetExtraCaFileForTests(std::string pemFile);
 
 // The address as it goes on the wire: UTF-8, with blanks, control characters, non-ASCII
 // bytes and the few characters no URL may hold written as %XX. Everything else, "%"

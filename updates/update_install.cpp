@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -20,18 +21,25 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSkinPackEntries = 32;
+// The most one installation may unpack. Entries never share bytes and never inflate past their
+// declared sizes, so the declared total bounds what is written; a total above this refuses
+// the archive before anything is unpacked.
+constexpr uint64_t kInstallWriteCap = uint64_t{256} << 20;
 
 fs::path WithSuffix(const fs::path& path, const char* suffix) { return fs::path(path.native() + suffix); }
 
-// The stored names of every entry, or nothing when one cannot be read or is not a plain
-// file name: such a pack is refused before anything is unpacked.
+// The stored names of every entry, or nothing when one cannot be read, is not a plain file
+// name or the entries declare more than kInstallWriteCap: such an archive is refused before
+// anything is unpacked.
 bool PlainEntryNames(ZipArchive& archive, std::vector<std::u16string>& names) {
+  uint64_t declared = 0;
   for (int i = 0; i < archive.EntryCount(); ++i) {
     ZipEntryInfo info;
     if (archive.GetEntry(i, info) != kZipOk || !IsPlainFileName(info.name)) return false;
+    declared += info.uncompressedSize;
     names.push_back(std::move(info.name));
   }
-  return true;
+  return declared <= kInstallWriteCap;
 }
 
 // Puts `newFile` in the program file's place and keeps the old program as `parked`. The

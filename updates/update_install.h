@@ -23,6 +23,8 @@ InstallResult SaveChannelList(const std::filesystem::path& catalogPath, std::str
 // without exactly 32 entries or with an entry name that is not a plain file name is refused
 // (archive and folder stay); a pack that is not an archive is left without a message. A
 // picture that fails to unpack makes the install a failure: a skin missing one cannot be used.
+// Neither install unpacks more than 256 MiB: archives declaring more are refused like a wrong
+// entry count, and archives whose entries share bytes do not open.
 InstallResult InstallSkinPack(const std::filesystem::path& programFolder, std::u16string_view skinName,
                               std::string_view packBytes);
 

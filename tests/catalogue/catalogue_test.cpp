@@ -89,6 +89,15 @@ TEST_F(Catalogue, FailuresKeepTheVersionAndEmptyTheCatalogue) {
   EXPECT_EQ(list.version, 5);
 }
 
+// A catalogue using an entity XML does not define is not well-formed and loads nothing.
+TEST_F(Catalogue, UndefinedEntityFailsTheLoad) {
+  EXPECT_FALSE(Load(u"<channels version=\"2\"><channel id=\"1\" name=\"a&nbsp;b\" type=\"1\" URL=\"u\"/></channels>"));
+  EXPECT_EQ(list.LoadCatalogue(), CatalogueStatus::kBadXml);
+  EXPECT_TRUE(list.channels.empty());
+  ASSERT_TRUE(Load(u"<channels version=\"2\"><channel id=\"1\" name=\"a&amp;b&#160;c\" type=\"1\" URL=\"u\"/></channels>"));
+  EXPECT_EQ(list.channels.at(0).name, u"a&b\u00A0c");
+}
+
 // The archive must hold exactly one member.
 TEST_F(Catalogue, MemberCount) {
   const std::string text = Base64Encode("<channels version=\"1\"/>");

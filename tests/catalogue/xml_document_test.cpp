@@ -91,5 +91,49 @@ TEST(XmlLayer, FileEncodingsAndMissingFiles) {
   EXPECT_FALSE(XmlLoadFile(dir / "absent.xml"));
 }
 
+// Only the five predefined entities and character references to allowed characters are
+// references: anything else after "&" in text or an attribute is not well-formed, so the
+// document is refused, while "&" in CDATA, comments and processing instructions is plain text.
+TEST(XmlLayer, ReferencesXmlDoesNotDefineAreRefused) {
+  for (const char16_t* bad : {u"<r>a&nbsp;b</r>", u"<r a=\"&nbsp;\"/>", u"<r><c x=\"1\" y=\"&copy;\"/></r>",
+                              u"<r>fish & chips</r>", u"<r a=\"&\"/>", u"<r>&amp</r>", u"<r>&#;</r>", u"<r>&#x;</r>",
+                              u"<r>&#0;</r>", u"<r>&#x1F;</r>", u"<r>&#xD800;</r>", u"<r>&#xFFFE;</r>",
+                              u"<r>&#x110000;</r>", u"<r>&#99999999999;</r>", u"<r>&#12a;</r>", u"<r>&#X41;</r>",
+                              u"<!DOCTYPE r [<!ENTITY e \"x\">]><r>&e;</r>"}) {
+    EXPECT_FALSE(XmlLoadText(bad)) << Utf16ToUtf8(bad);
+    EXPECT_FALSE(XmlLoadUtf8Text(Utf16ToUtf8(bad))) << Utf16ToUtf8(bad);
+  }
+  TempFolder dir;
+  WriteBytes(dir / "f.xml", "<favorites><channel name=\"a&nbsp;b\"/></favorites>");
+  EXPECT_FALSE(XmlLoadFile(dir / "f.xml"));
+
+  const XmlDocument doc = XmlLoadText(
+      u"<!DOCTYPE r [<!ENTITY e \"&amp;\">]><?pi a&b?><!-- &nbsp; --><r a=\"&lt;&#1046;&#x436;&gt;\" "
+      u"b=\"x&#10;y&#9;\"><![CDATA[&nbsp;]]>&quot;&apos;&amp;&#x1F600;<c>&#65;&amp;amp;</c></r>");
+  ASSERT_TRUE(doc);
+  const pugi::xml_node root = XmlSelectRoot(*doc, "r");
+  std::u16string value;
+  EXPECT_TRUE(XmlGetAttribute(root, "a", value));
+  EXPECT_EQ(value, u"<Жж>");
+  EXPECT_TRUE(XmlGetAttribute(root, "b", value));
+  EXPECT_EQ(value, u"x\ny\t");
+  EXPECT_EQ(XmlElementText(root), u"&nbsp;\"'&\U0001F600A&amp;");
+}
+
+// Text content nested far deeper than a call stack could follow is still gathered.
+TEST(XmlLayer, DeeplyNestedTextContent) {
+  constexpr int kDepth = 1'000'000;
+  std::u16string xml = u"<r><d>";
+  for (int i = 0; i < kDepth; ++i) xml += u"<i>";
+  xml += u"deep";
+  for (int i = 0; i < kDepth; ++i) xml += u"</i>";
+  xml += u"tail</d></r>";
+  const XmlDocument doc = XmlLoadText(xml);
+  ASSERT_TRUE(doc);
+  std::u16string text;
+  EXPECT_TRUE(XmlGetChildText(XmlSelectRoot(*doc, "r"), "d", text));
+  EXPECT_EQ(text, u"deeptail");
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -93,6 +93,27 @@ TEST(ZipOpen, RejectsInconsistentEndRecords) {
   EXPECT_FALSE(OpenBytes(dir, badFirst));
 }
 
+// Entries may not share bytes: central entries naming one local entry, or an entry whose
+// local header lies inside another entry's data, make the archive unreadable, since a small
+// archive could otherwise unpack into many times its declared content.
+TEST(ZipOpen, EntriesSharingBytesAreRefused) {
+  TempFolder dir;
+  EXPECT_FALSE(OpenBytes(dir, SharedEntryArchive({"a1", "a2"}, "shared content")));
+  EXPECT_EQ(LastZipResult(), kZipCorrupt);
+  EXPECT_TRUE(OpenBytes(dir, SharedEntryArchive({"a1"}, "shared content")));
+
+  ZipWriter::Layout inner;
+  const std::string lone = MakeZip({Member("b", "x", false)}, {}, &inner);
+  ZipWriter::Layout layout;
+  std::string zip = MakeZip({Member("outer", lone.substr(0, inner.central[0]), false), Member("b", "x", false)}, {}, &layout);
+  ASSERT_TRUE(OpenBytes(dir, zip));
+  const auto field = [&](size_t at) { return size_t(uint8_t(zip[at])) | size_t(uint8_t(zip[at + 1])) << 8; };
+  const size_t outerData = layout.local[0] + 30 + field(layout.local[0] + 26) + field(layout.local[0] + 28);
+  Poke32(zip, layout.central[1] + 42, static_cast<uint32_t>(outerData));
+  EXPECT_FALSE(OpenBytes(dir, zip));
+  EXPECT_EQ(LastZipResult(), kZipCorrupt);
+}
+
 // Entry -1 reports the count and nothing else; indexes are checked; the walk goes back and forth.
 TEST(ZipEntries, CountIndexesAndWalking) {
   TempFolder dir;

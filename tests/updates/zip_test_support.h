@@ -87,4 +87,26 @@ inline std::string SampleText(size_t size, unsigned seed = 1) {
   return text;
 }
 
+// An archive of one local entry (`data` under names[0]) whose central directory lists it once
+// per name: every entry shares the same bytes. Names must all have names[0]'s length.
+inline std::string SharedEntryArchive(const std::vector<std::string>& names, std::string data, int level = -1) {
+  ZipWriter writer(level);
+  ZipWriterEntry entry = Member(names.at(0), std::move(data));
+  writer.Add(entry);
+  const std::string one = writer.Finish();
+  const ZipWriter::Layout& layout = writer.GetLayout();
+  const std::string header = one.substr(layout.central[0], layout.endRecord - layout.central[0]);
+  std::string directory;
+  for (const std::string& name : names) {
+    std::string copy = header;
+    copy.replace(46, name.size(), name);
+    directory += copy;
+  }
+  std::string end = one.substr(layout.endRecord, 22);
+  Poke16(end, 8, static_cast<uint16_t>(names.size()));
+  Poke16(end, 10, static_cast<uint16_t>(names.size()));
+  Poke32(end, 12, static_cast<uint32_t>(directory.size()));
+  return one.substr(0, layout.central[0]) + directory + end;
+}
+
 }  // namespace vantrel::testing

@@ -1,5 +1,6 @@
 // vantrel-update-server --root DIR [--port N] [--bind ADDRESS] [--media-rate BYTES_PER_SECOND]
-// Serves until interrupted (SIGINT or SIGTERM).
+//                       [--tls-cert FILE --tls-key FILE]
+// Serves until interrupted (SIGINT or SIGTERM); over TLS when given a certificate and its key.
 
 #include <signal.h>
 
@@ -14,7 +15,7 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: vantrel-update-server --root DIR [--port N] [--bind ADDRESS] "
-               "[--media-rate BYTES_PER_SECOND]\n";
+               "[--media-rate BYTES_PER_SECOND] [--tls-cert FILE --tls-key FILE]\n";
   return 2;
 }
 
@@ -35,11 +36,13 @@ int main(int argc, char** argv) {
     const std::string_view value = argv[++i];
     if (arg == "--root") options.root = std::string(value);
     else if (arg == "--bind") options.bindAddress = std::string(value);
+    else if (arg == "--tls-cert") options.tlsCertificate = std::string(value);
+    else if (arg == "--tls-key") options.tlsKey = std::string(value);
     else if (arg == "--port" && ParseNumber(value, options.port) && options.port >= 0 && options.port < 65536) continue;
     else if (arg == "--media-rate" && ParseNumber(value, options.mediaBytesPerSecond)) continue;
     else return Usage();
   }
-  if (options.root.empty()) return Usage();
+  if (options.root.empty() || options.tlsCertificate.empty() != options.tlsKey.empty()) return Usage();
 
   // Block the stop signals before the server's threads start, so only sigwait sees them.
   sigset_t stopSignals;
@@ -50,7 +53,8 @@ int main(int argc, char** argv) {
 
   vantrel::server::UpdateServer server(options);
   if (!server.Start()) {
-    std::cerr << "cannot listen on " << options.bindAddress << ":" << options.port << "\n";
+    std::cerr << "cannot listen on " << options.bindAddress << ":" << options.port
+              << (options.tlsCertificate.empty() ? "" : " (or the certificate and key cannot be loaded)") << "\n";
     return 1;
   }
   std::cout << "serving " << options.root.string() << " at " << server.BaseAddress() << std::endl;

@@ -44,7 +44,8 @@ bool PlainHost(const std::string& host) {
 
 struct UpdateServer::Impl {
   UpdateServerOptions options;
-  httplib::Server http;
+  std::unique_ptr<httplib::Server> server;  // an httplib::SSLServer when serving TLS
+  httplib::Server& http = *server;
   std::thread thread;
   int port = -1;
   std::mutex logMutex;
@@ -53,15 +54,23 @@ struct UpdateServer::Impl {
   // Live playlists share one timeline, so every listener sees the same moment of a channel.
   const std::chrono::steady_clock::time_point broadcastStart = std::chrono::steady_clock::now();
 
+  explicit Impl(UpdateServerOptions serverOptions)
+      : options(std::move(serverOptions)),
+        server(Tls() ? std::make_unique<httplib::SSLServer>(options.tlsCertificate.c_str(), options.tlsKey.c_str())
+                     : std::make_unique<httplib::Server>()) {}
+
+  bool Tls() const { return !options.tlsCertificate.empty() && !options.tlsKey.empty(); }
+  std::string Scheme() const { return Tls() ? "https://" : "http://"; }
+
   std::string BaseFor(const httplib::Request& req) const {
     const std::string host = req.get_header_value("Host");
-    return PlainHost(host) ? "http://" + host + "/" : OwnBase();
+    return PlainHost(host) ? Scheme() + host + "/" : OwnBase();
   }
 
   std::string OwnBase() const {
     const std::string& host = options.bindAddress;
     const bool ipv6 = host.find(':') != std::string::npos;
-    return "http://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
+    return Scheme() + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
   }
 
   static void SendAnswer(httplib::Response& res, const std::string& utf8) {
@@ -177,8 +186,7 @@ struct UpdateServer::Impl {
   }
 };
 
-UpdateServer::UpdateServer(UpdateServerOptions options) : m_impl(std::make_unique<Impl>()) {
-  m_impl->options = std::move(options);
+UpdateServer::UpdateServer(UpdateServerOptions options) : m_impl(std::make_unique<Impl>(std::move(options))) {
   m_impl->http.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
   // Without the library's SO_REUSEPORT: a second server on a taken port must fail to start,
   // not share the port and answer every other request.
@@ -194,6 +202,7 @@ UpdateServer::~UpdateServer() { Stop(); }
 bool UpdateServer::Start() {
   Impl& impl = *m_impl;
   if (impl.thread.joinable()) return true;
+  if (!impl.http.is_valid()) return false;  // a certificate or key that did not load
   const std::string& host = impl.options.bindAddress;
   impl.port = impl.options.port == 0 ? impl.http.bind_to_any_port(host)
                                      : (impl.http.bind_to_port(host, impl.options.port) ? impl.options.port : -1);

@@ -19,6 +19,10 @@ struct UpdateServerOptions {
   // Media files go out at this many bytes per second (0: as fast as the client takes them),
   // the start of a paced "live" source.
   std::size_t mediaBytesPerSecond = 0;
+  // PEM files of a certificate and its private key: when both are given the server speaks
+  // TLS only (https://), otherwise plain HTTP.
+  std::filesystem::path tlsCertificate{};
+  std::filesystem::path tlsKey{};
 };
 
 class UpdateServer {
@@ -28,12 +32,13 @@ class UpdateServer {
   UpdateServer(const UpdateServer&) = delete;
   UpdateServer& operator=(const UpdateServer&) = delete;
 
-  // Binds and starts serving; false when the address cannot be bound.
+  // Binds and starts serving; false when the address cannot be bound or the certificate and
+  // key cannot be loaded.
   bool Start();
   void Stop();
 
   int Port() const;
-  // "http://<bind address>:<port>/", the base address clients are given.
+  // "http://<bind address>:<port>/" ("https://..." with TLS), the base address clients are given.
   std::string BaseAddress() const;
 
  private:

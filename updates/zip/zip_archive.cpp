@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <vector>
 
 #include "base/text_codec.h"
@@ -155,8 +156,35 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::filesystem::path& file) 
     Remember(kZipCorrupt);
     return nullptr;
   }
+  if (archive->EntriesOverlap()) {
+    Remember(kZipCorrupt);
+    return nullptr;
+  }
   Remember(kZipOk);
   return archive;
+}
+
+// Entries that share their bytes let a small archive unpack into many times its declared
+// content (every central header naming one huge local entry). Each readable entry owns its
+// local header, name, extra field and data; no two may share a byte. Entries that cannot be
+// read are left out: they fail on their own when asked for.
+bool ZipArchive::EntriesOverlap() const {
+  std::vector<std::pair<uint64_t, uint64_t>> ranges;
+  ranges.reserve(static_cast<size_t>(m_entryCount));
+  uint64_t offset = m_firstCentral;
+  CentralEntry entry;
+  for (int i = 0; i < m_entryCount; ++i) {
+    if (ReadCentral(offset, entry) != kZipOk) break;  // no later entry can be reached either
+    offset += kCentralHeaderSize + entry.nameLength + entry.extraLength + entry.commentLength;
+    uint64_t dataOffset = 0;
+    if (CheckLocalHeader(m_fd, m_fileSize, m_correction, entry, dataOffset, nullptr) != kZipOk) continue;
+    ranges.emplace_back(uint64_t{entry.localOffset} + m_correction, dataOffset + entry.compressedSize);
+  }
+  std::sort(ranges.begin(), ranges.end());
+  for (size_t i = 1; i < ranges.size(); ++i) {
+    if (ranges[i].first < ranges[i - 1].second) return true;
+  }
+  return false;
 }
 
 ZipResult ZipArchive::ReadCentral(uint64_t offset, CentralEntry& e) const {

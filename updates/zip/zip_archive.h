@@ -2,9 +2,11 @@
 // Read-only zip archive reader: stored and deflated entries, no zip64, no encryption, one disk.
 //
 // Archives are untrusted input. Every size, offset and count is checked against the file before
-// it is used; inflating never produces more than an entry's declared size; entry names that are
-// absolute or hold ".." are never extracted. Every operation stores its result in a process-wide
-// variable as well (LastZipResult). Not thread-safe: one archive is used by one thread.
+// it is used; inflating never produces more than an entry's declared size; no two entries may
+// share their bytes, so all of an archive never unpacks to more than the sum of its declared
+// sizes; entry names that are absolute or hold ".." are never extracted. Every operation
+// stores its result in a process-wide variable as well (LastZipResult). Not thread-safe: one
+// archive is used by one thread.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -54,7 +56,8 @@ class ZipEntryStream;
 class ZipArchive {
  public:
   // Opens an archive on disk; null when it cannot be opened or is not a readable archive
-  // (the reason is in LastZipResult). Data in front of the archive is allowed.
+  // (the reason is in LastZipResult). Data in front of the archive is allowed; entries whose
+  // headers or data share bytes with another entry's are not (kZipCorrupt).
   static std::unique_ptr<ZipArchive> Open(const std::filesystem::path& file);
   ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;
@@ -91,6 +94,7 @@ class ZipArchive {
   ZipResult ReadCentral(uint64_t offset, CentralEntry& entry) const;
   ZipResult WalkTo(int index, CentralEntry& entry);
   ZipResult Describe(int index, ZipEntryInfo& info, CentralEntry& entry);
+  bool EntriesOverlap() const;
   void CloseEntry();
 
   int m_fd = -1;

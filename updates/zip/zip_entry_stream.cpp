@@ -65,7 +65,7 @@ std::unique_ptr<ZipEntryStream> ZipEntryStream::Open(int fd, uint64_t fileSize, 
   if (entry.method == kMethodDeflated) {
     if (inflateInit2(&stream->m_z, -MAX_WBITS) != Z_OK) return nullptr;
     stream->m_inflating = true;
-    stream->m_input = std::make_unique<unsigned char[]>(kBufferSize);
+    stream->m_input = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
   }
   return stream;
 }

@@ -93,7 +93,7 @@ ZipResult ZipArchive::ExtractToFile(int index, const fs::path& destination) {
   if (!stream) {
     result = kZipWriteFailed;
   } else {
-    auto buffer = std::make_unique<unsigned char[]>(ZipEntryStream::kBufferSize);
+    auto buffer = std::make_unique_for_overwrite<unsigned char[]>(ZipEntryStream::kBufferSize);
     for (;;) {
       const long n = stream->Read(buffer.get(), ZipEntryStream::kBufferSize);
       if (n == 0) break;
