@@ -12,6 +12,7 @@ namespace vantrel {
 
 namespace {
 
+using Clock = CaptureGraph::Clock;
 constexpr int kMaxPacketsAfterStop = 10000;
 
 AVRational OutputTimeBase(const AVFormatContext* output, int stream) {
@@ -76,7 +77,7 @@ MediaControl::End MediaControl::CopyPackets(Timeline& timeline, AVPacket* packet
   for (;;) {
     if (m_graph.Stopping() && ++afterStop > kMaxPacketsAfterStop) return End::kStopped;
     // A read that waits longer than the stall limit is interrupted: the source is lost.
-    m_graph.SetDeadline(CaptureGraph::Clock::now() + m_policy.stall);
+    m_graph.SetDeadline(Clock::now() + m_policy.stall);
     int r = av_read_frame(source, packet);
     if (r == AVERROR(EAGAIN) && !m_graph.Stopping()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -86,14 +87,16 @@ MediaControl::End MediaControl::CopyPackets(Timeline& timeline, AVPacket* packet
     if (r < 0) return m_graph.Stopping() ? End::kStopped : End::kSourceLost;
     const int in = packet->stream_index;
     const int out = in >= 0 && in < static_cast<int>(map.size()) ? map[in] : -1;
-    const bool torn = (watchInput && input->eof_reached) || (packet->flags & AV_PKT_FLAG_CORRUPT);
+    const bool torn =
+        (watchInput && input->eof_reached) || (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
     if (out < 0 || torn || (packet->flags & AV_PKT_FLAG_DISCARD) != 0) {
       av_packet_unref(packet);
       continue;
     }
     Timeline::Packet times{packet->dts, packet->pts, packet->duration,
                            (packet->flags & AV_PKT_FLAG_KEY) != 0};
-    if (!timeline.Place(out, times, source->streams[in]->time_base, OutputTimeBase(m_output, out))) {
+    const AVRational from = source->streams[in]->time_base;
+    if (!timeline.Place(out, times, from, OutputTimeBase(m_output, out))) {
       av_packet_unref(packet);
       continue;
     }
@@ -114,17 +117,18 @@ MediaControl::End MediaControl::CopyPackets(Timeline& timeline, AVPacket* packet
 bool MediaControl::Reconnect() {
   // A file that ended is complete; only a live source is expected to go on.
   if (!IsLive(m_source->Context())) return false;
-  const auto giveUp = CaptureGraph::Clock::now() + m_policy.outage;
+  m_source.reset();  // lets the server see the old connection go
+  const auto giveUp = Clock::now() + m_policy.outage;
   HResult last = STREAMSAVER_E_HANDLE_EOF;
   std::string lastCall = "av_read_frame(pAsf, pPacket)";
   for (int attempt = 0;; ++attempt) {
-    const auto now = CaptureGraph::Clock::now();
+    const auto now = Clock::now();
     if (now >= giveUp) break;
-    const CaptureGraph::Clock::duration left = giveUp - now;
-    if (!m_graph.Wait(std::min<CaptureGraph::Clock::duration>(ReconnectPolicy::Pause(attempt), left)))
-      return false;
-    if (CaptureGraph::Clock::now() >= giveUp) break;
-    m_graph.SetDeadline(std::min(giveUp, CaptureGraph::Clock::now() + m_policy.stall));
+    const Clock::duration left = giveUp - now;
+    const Clock::duration pause = std::min<Clock::duration>(ReconnectPolicy::Pause(attempt), left);
+    if (!m_graph.Wait(pause)) return false;
+    if (Clock::now() >= giveUp) break;
+    m_graph.SetDeadline(std::min(giveUp, Clock::now() + m_policy.stall));
     auto source = SourceFilter::Create(m_graph.Interrupt());
     if (!source) return false;
     const int r = source->Load(m_address, m_format, &lastCall);

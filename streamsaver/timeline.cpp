@@ -73,7 +73,9 @@ bool Timeline::Place(int stream, Packet& packet, AVRational from, AVRational to)
 
 void Timeline::Resume() {
   for (Stream& s : m_streams) {
-    if (s.started) m_originUs = std::max(m_originUs, s.lastUs + std::max<int64_t>(s.lastDurationUs, 1));
+    if (s.started) {
+      m_originUs = std::max(m_originUs, s.lastUs + std::max<int64_t>(s.lastDurationUs, 1));
+    }
     s.synced = false;
   }
   m_anchored = false;

@@ -39,8 +39,8 @@ TEST_F(Containers, EachNameGetsItsContainer) {
   MediaServer server;
   for (size_t i = 0; i < cases.size(); ++i) {
     const std::string url = server.LiveUrl(cases[i].source, 6.0) + "?n=" + std::to_string(i);
-    ASSERT_EQ(StartCaptureSource(U16(url).c_str(), Out(cases[i].name).u16string().c_str(), nullptr), 0)
-        << cases[i].name;
+    const std::u16string out = Out(cases[i].name).u16string();
+    ASSERT_EQ(StartCaptureSource(U16(url).c_str(), out.c_str(), nullptr), 0) << cases[i].name;
   }
   SleepSeconds(2.5);
   EXPECT_EQ(StopCaptureAllSources(nullptr), 0);
@@ -101,7 +101,8 @@ TEST_F(Containers, StreamTheContainerCannotCarryIsRefused) {
     std::string line;
   };
   const std::vector<Case> refused = {
-      {"hevc.ts", "hevc.avi", "FAILED(hr=0x80040218) in avformat_query_codec(avi, hevc, FF_COMPLIANCE_NORMAL)"},
+      {"hevc.ts", "hevc.avi",
+       "FAILED(hr=0x80040218) in avformat_query_codec(avi, hevc, FF_COMPLIANCE_NORMAL)"},
       {"clip.wmv", "wmv.ts", "FAILED(hr=0x80040218) in Carries(mpegts, wmv2)"},
       {"clip.wmv", "wmv.mp4",
        "FAILED(hr=0x80040218) in avformat_query_codec(mp4, wmv2, FF_COMPLIANCE_NORMAL)"},

@@ -22,7 +22,9 @@ constexpr double kTolerance = 0.5;
 // Shortens one of the library's reconnect limits for the captures started while it lives.
 class ScopedLimit {
  public:
-  ScopedLimit(const char* name, int ms) : m_name(name) { setenv(name, std::to_string(ms).c_str(), 1); }
+  ScopedLimit(const char* name, int ms) : m_name(name) {
+    setenv(name, std::to_string(ms).c_str(), 1);
+  }
   ~ScopedLimit() { unsetenv(m_name); }
   ScopedLimit(const ScopedLimit&) = delete;
   ScopedLimit& operator=(const ScopedLimit&) = delete;
@@ -167,7 +169,8 @@ TEST_F(Reconnect, SourceBackWithOtherStreamsEndsTheFile) {
   StderrCapture err;
   server.EndLiveStreams();
   EXPECT_TRUE(WaitForIndex(out, 30.0));
-  EXPECT_EQ(err.Lines(), std::vector<std::string>{"FAILED(hr=0x80040218) in MatchStreams(pAsf, pOutput)"});
+  EXPECT_EQ(err.Lines(),
+            std::vector<std::string>{"FAILED(hr=0x80040218) in MatchStreams(pAsf, pOutput)"});
   EXPECT_EQ(server.LiveRequests(), requests + 1);  // one look at the new streams was enough
   ExpectPlaysThrough(ReadRecording(out));
   EXPECT_EQ(StopCaptureSource(url.c_str(), nullptr), 0);
