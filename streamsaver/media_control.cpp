@@ -57,7 +57,6 @@ void MediaControl::Pump() {
     while (CopyPackets(timeline, packet) == End::kSourceLost && Reconnect()) timeline.Resume();
     av_packet_free(&packet);
   }
-  m_graph.ClearDeadline();
   const int r = av_write_trailer(m_output);
   if (r < 0) ReportFailure(HResultFromAvError(r), "av_write_trailer(pOutput)");
   // The file is complete on disk from here on, even before the capture is stopped.
@@ -76,14 +75,12 @@ MediaControl::End MediaControl::CopyPackets(Timeline& timeline, AVPacket* packet
   int afterStop = 0;
   for (;;) {
     if (m_graph.Stopping() && ++afterStop > kMaxPacketsAfterStop) return End::kStopped;
-    // A read that waits longer than the stall limit is interrupted: the source is lost.
-    m_graph.SetDeadline(Clock::now() + m_policy.stall);
     int r = av_read_frame(source, packet);
     if (r == AVERROR(EAGAIN) && !m_graph.Stopping()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       continue;
     }
-    // End of stream, a dropped connection, a stall, or the stop's interrupt.
+    // End of stream, a dropped connection, a stalled read (rw_timeout), or the stop's interrupt.
     if (r < 0) return m_graph.Stopping() ? End::kStopped : End::kSourceLost;
     const int in = packet->stream_index;
     const int out = in >= 0 && in < static_cast<int>(map.size()) ? map[in] : -1;
@@ -131,7 +128,8 @@ bool MediaControl::Reconnect() {
     m_graph.SetDeadline(std::min(giveUp, Clock::now() + m_policy.stall));
     auto source = SourceFilter::Create(m_graph.Interrupt());
     if (!source) return false;
-    const int r = source->Load(m_address, m_format, &lastCall);
+    const int r = source->Load(m_address, m_format, m_policy.StallUs(), &lastCall);
+    m_graph.ClearDeadline();
     if (m_graph.Stopping()) return false;
     if (r < 0) {
       last = HResultFromAvError(r);

@@ -14,9 +14,11 @@ struct ReconnectPolicy {
 
   // A source away this long in all is given up and the file finished.
   Duration outage{60'000};
-  // A source that delivers nothing for this long counts as lost, as does a reopened one that
-  // does not deliver its streams within it.
-  Duration stall{10'000};
+  // A network read of the source that waits this long without data fails, at the start as
+  // later: a stalled source counts as lost. A reopened source must deliver its streams within it.
+  Duration stall{15'000};
+
+  int64_t StallUs() const { return std::chrono::microseconds(stall).count(); }
 
   // The limits above, shortened by the environment where it says so (VANTREL_STREAMSAVER_OUTAGE_MS,
   // VANTREL_STREAMSAVER_STALL_MS; positive milliseconds), so that tests need not wait a minute.

@@ -15,7 +15,7 @@
  * captures in one process-wide table keyed by the exact address string, whatever its length.
  *
  * A live source (one that cannot seek, or has no known length) that breaks off is reopened and
- * recorded on into the same file: a read error, an end of stream, or 10 s without data count as
+ * recorded on into the same file: a read error, an end of stream, or 15 s without data count as
  * breaking off. Attempts follow at once, then after 0.25 s, 0.5 s, 1 s and every 2 s, for at most
  * 60 s of outage; then the file is finished. The timestamps of each stream go on right after the
  * last ones written (the outage itself is not in the file), the new part starting at a key frame.
@@ -23,7 +23,7 @@
  * or channel count) ends the recording there, the file finished with what it had. A source that
  * is a file, not live, ends the recording at its end. Giving up and other streams each write
  * one line (below). For tests, the environment variables VANTREL_STREAMSAVER_OUTAGE_MS and
- * VANTREL_STREAMSAVER_STALL_MS, read at each start, shorten the 60 s and the 10 s (positive
+ * VANTREL_STREAMSAVER_STALL_MS, read at each start, shorten the 60 s and the 15 s (positive
  * milliseconds; larger values are ignored).
  *
  * Strings: null-terminated UTF-16. The library copies what it keeps; the caller's strings need to

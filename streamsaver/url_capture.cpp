@@ -84,12 +84,12 @@ HResult URLCapture::ChooseSource(std::u16string_view url) {
   const std::string& address = m_address;
   std::string failedCall;
   if (!IsWindowsMediaAddress(url)) {
-    if (pAsf->Load(address, av_find_input_format("asf"), &failedCall) >= 0)
+    if (pAsf->Load(address, av_find_input_format("asf"), m_policy.StallUs(), &failedCall) >= 0)
       return STREAMSAVER_S_OK;
     pAsf = SourceFilter::Create(pGB->Interrupt());
     if (!pAsf) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_alloc_context()");
   }
-  const int r = pAsf->Load(address, nullptr, &failedCall);
+  const int r = pAsf->Load(address, nullptr, m_policy.StallUs(), &failedCall);
   return Check(r, failedCall);
 }
 
@@ -167,8 +167,7 @@ HResult URLCapture::RenderStream(AVStream* in) {
 }
 
 HResult URLCapture::Run() {
-  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf, m_address, Output(),
-                                             ReconnectPolicy::FromEnvironment()));
+  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf, m_address, Output(), m_policy));
   if (!pMC) return Fail(STREAMSAVER_E_OUTOFMEMORY, "new MediaControl");
   const int header = pMC->WriteHeader();
   if (IsStreamRefusal(header))

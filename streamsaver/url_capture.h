@@ -9,6 +9,7 @@
 #include "streamsaver/capture_graph.h"
 #include "streamsaver/filters.h"
 #include "streamsaver/media_control.h"
+#include "streamsaver/reconnect_policy.h"
 #include "streamsaver/result_codes.h"
 
 namespace vantrel {
@@ -38,6 +39,7 @@ class URLCapture {
   HResult Run();
   AVFormatContext* Output() const;
 
+  const ReconnectPolicy m_policy = ReconnectPolicy::FromEnvironment();
   std::string m_address;                     // the address as FFmpeg gets it, for reconnects
   std::unique_ptr<SourceFilter> pAsf;
   std::unique_ptr<Multiplexer> pAVIMux;      // the multiplexer; null for Windows Media output
