@@ -68,7 +68,8 @@ class MediaServer {
   // requests are served again.
   void EndLiveStreams() { ++m_endGeneration; }
   // An outage: the listener closes and every live connection drops, so connections are refused
-  // until Restart() listens again on the same port.
+  // until Restart() listens again on the same port. Both are called from the test's own thread,
+  // one after the other.
   void Shutdown() {
     m_offline = true;
     m_server.stop();
