@@ -14,9 +14,6 @@ namespace vantrel {
 // The source: an FFmpeg demuxer reading the address.
 class SourceFilter {
  public:
-  // Without data for this long a network read gives up, so a dead server ends a start.
-  static constexpr int64_t kNetworkTimeoutUs = 15'000'000;
-
   // A demuxer context that polls `interrupt`; null when out of memory.
   static std::unique_ptr<SourceFilter> Create(const AVIOInterruptCB& interrupt);
   ~SourceFilter();
@@ -24,9 +21,11 @@ class SourceFilter {
   SourceFilter& operator=(const SourceFilter&) = delete;
 
   // Opens `address` with `format` forced, or probing when it is null, then reads the streams'
-  // parameters. Returns an AVERROR code; on failure `failedCall` names the call that failed and
-  // the filter cannot be loaded again.
-  int Load(const std::string& address, const AVInputFormat* format, std::string* failedCall);
+  // parameters. Any network read of the source, now or later, that waits `timeoutUs` without
+  // data gives up, so a dead or stalled server ends a start or a read. Returns an AVERROR code;
+  // on failure `failedCall` names the call that failed and the filter cannot be loaded again.
+  int Load(const std::string& address, const AVInputFormat* format, int64_t timeoutUs,
+           std::string* failedCall);
 
   AVFormatContext* Context() const { return m_ctx; }
 

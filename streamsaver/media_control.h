@@ -1,26 +1,37 @@
 #pragma once
-// Running a capture: the header, then the packet pump on a thread of its own.
+// Running a capture: the header, then the packet pump on a thread of its own, which reopens a
+// live source that breaks off and goes on writing the same file.
 
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
 #include "streamsaver/capture_graph.h"
+#include "streamsaver/filters.h"
+#include "streamsaver/reconnect_policy.h"
 
 namespace vantrel {
 
+class Timeline;
+
 class MediaControl {
  public:
-  // Borrows all three; they outlive this object.
-  MediaControl(CaptureGraph& graph, AVFormatContext* source, AVFormatContext* output)
-      : m_graph(graph), m_source(source), m_output(output) {}
+  // Borrows the graph, the source's owner and the output; they outlive this object. The pump
+  // replaces `source` when it reopens `address`, with the demuxer the first source used.
+  MediaControl(CaptureGraph& graph, std::unique_ptr<SourceFilter>& source, std::string address,
+               AVFormatContext* output, ReconnectPolicy policy)
+      : m_graph(graph), m_source(source), m_address(std::move(address)), m_output(output),
+        m_policy(policy) {}
   ~MediaControl() { Stop(); }
   MediaControl(const MediaControl&) = delete;
   MediaControl& operator=(const MediaControl&) = delete;
 
-  // Writes the container header. Returns an AVERROR code.
+  // Writes the container header with the container's options. Returns an AVERROR code.
   int WriteHeader();
   // Starts the pump. Returns false when no thread could be made.
   bool StartPump();
@@ -28,13 +39,23 @@ class MediaControl {
   void Stop();
 
  private:
-  // Copies packets until the source ends, fails or is stopped, then always writes the trailer.
+  enum class End { kStopped, kSourceLost, kWriteFailed };
+
+  // Copies packets while the source delivers, reopens a live source that broke off, and always
+  // writes the trailer in the end.
   void Pump();
-  void CopyPackets();
+  End CopyPackets(Timeline& timeline, AVPacket* packet);
+  // Reopens the source until it is back with the file's streams, the outage limit has passed,
+  // or a stop. True when the pump goes on with the new source.
+  bool Reconnect();
 
   CaptureGraph& m_graph;
-  AVFormatContext* m_source;
+  std::unique_ptr<SourceFilter>& m_source;
+  const std::string m_address;
   AVFormatContext* m_output;
+  const ReconnectPolicy m_policy;
+  const AVInputFormat* m_format = nullptr;
+  std::vector<bool> m_stripAdts;  // per output stream
   bool m_headerWritten = false;
   std::thread m_pump;
 };

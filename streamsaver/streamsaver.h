@@ -2,14 +2,36 @@
  * libstreamsaver: records network media streams into local files without playing them.
  *
  * One capture per source address. A capture reads the source with FFmpeg's libavformat and copies
- * its audio and video packets unchanged (no decoding, no encoding) into an AVI file, or into an
- * ASF (Windows Media) file when the output name ends in ".asf", ".wmv" or ".wma". The library
- * keeps its captures in one process-wide table keyed by the exact address string.
+ * its audio and video packets unchanged (no decoding, no encoding) into a file whose container
+ * follows the output name's ending, in any letter case:
+ *     ".mkv"                    Matroska
+ *     ".ts"                     MPEG-TS
+ *     ".mp4"                    fragmented MP4 (an empty "moov", then a fragment from each video
+ *                               key frame, or each second for sound alone), so a file cut off
+ *                               by a crash or a full disk plays up to its last fragment
+ *     ".asf", ".wmv", ".wma"    ASF (Windows Media)
+ *     anything else             AVI
+ * Every packet is handed to the file system as soon as it is written. The library keeps its
+ * captures in one process-wide table keyed by the exact address string, whatever its length.
+ *
+ * A live source (one that cannot seek, or has no known length) that breaks off is reopened and
+ * recorded on into the same file: a read error, an end of stream, or 15 s without data count as
+ * breaking off. Attempts follow at once, then after 0.25 s, 0.5 s, 1 s and every 2 s, for at most
+ * 60 s of outage; then the file is finished. The timestamps of each stream go on right after the
+ * last ones written (the outage itself is not in the file), the new part starting at a key frame.
+ * A source that comes back with other streams (another count, codec, picture size, sample rate
+ * or channel count) ends the recording there, the file finished with what it had. A source that
+ * is a file, not live, ends the recording at its end. Giving up and other streams each write
+ * one line (below). For tests, the environment variables VANTREL_STREAMSAVER_OUTAGE_MS and
+ * VANTREL_STREAMSAVER_STALL_MS, read at each start, shorten the 60 s and the 15 s (positive
+ * milliseconds; larger values are ignored).
  *
  * Strings: null-terminated UTF-16. The library copies what it keeps; the caller's strings need to
  * live only for the duration of the call. Addresses are handed to FFmpeg as UTF-8; an address of
  * the form "scheme://..." has its blanks and non-ASCII characters sent as UTF-8 %XX escapes, and
- * "mms://" is read as "mmsh://" (MMS over HTTP). Output paths are file-system paths in UTF-8.
+ * "mms://" is read as "mmsh://" (MMS over HTTP). FFmpeg's HTTP client sends no more than the
+ * first 4095 bytes of an address's path and query, for the player as for a recording. Output
+ * paths are file-system paths in UTF-8.
  *
  * Threads: every export may be called from any thread. The calls are serialised inside the
  * library: a call waits until the one before it has returned. Each running capture owns one
@@ -18,8 +40,12 @@
  * Results are 32-bit HRESULT-style codes: negative means failure. See "Result codes" below.
  * Every failing step of a start writes exactly one line to standard error,
  *     FAILED(hr=0x<code in lower-case hex>) in <the call that failed>
- * and nothing else is told to the caller beyond the returned code. The library never changes
- * FFmpeg's process-wide logging: FFmpeg's own messages go wherever the process routes them.
+ * and nothing else is told to the caller beyond the returned code. A running capture that ends
+ * by itself writes one such line too: the last failed reconnect attempt after the outage limit
+ * (e.g. "... in avformat_open_input(&pAsf, wURL, av_find_input_format(\"mpegts\"), &options)"),
+ * "... in MatchStreams(pAsf, pOutput)" for a source back with other streams, or the write that
+ * failed (e.g. a full disk). The library never changes FFmpeg's process-wide logging: FFmpeg's
+ * own messages go wherever the process routes them.
  */
 #ifndef VANTREL_STREAMSAVER_STREAMSAVER_H
 #define VANTREL_STREAMSAVER_STREAMSAVER_H
@@ -65,10 +91,15 @@ typedef struct CaptureTime {
  *   1                  STREAMSAVER_S_FALSE          start: this address is already being recorded
  *                                                   (nothing was done); stop: nothing to stop
  *   0x80004003         STREAMSAVER_E_POINTER        null output path (or null address)
- *   0x800700CE         STREAMSAVER_E_NAME_TOO_LONG  address of 2600 or more UTF-16 units, or
- *                                                   output path of 260 or more
  *   0x80040218         STREAMSAVER_E_CANNOT_RENDER  a source stream the output container cannot
- *                                                   hold (e.g. HEVC or Opus into AVI)
+ *                                                   carry so that players read it back: HEVC,
+ *                                                   VP9, AV1 or Opus into AVI, a codec MPEG-TS
+ *                                                   has no stream type for (e.g. WMV into ".ts"),
+ *                                                   one FFmpeg's muxer does not know for the
+ *                                                   container (e.g. WMV into ".mp4"), or one its
+ *                                                   header refuses. Nothing is written. Also the
+ *                                                   line of a reopened source whose streams
+ *                                                   differ from the file's.
  *
  * FFmpeg results (AVERROR codes) map as follows:
  *   >= 0                              0 (S_OK)
@@ -97,7 +128,6 @@ typedef struct CaptureTime {
 #define STREAMSAVER_E_OUTOFMEMORY ((int32_t)0x8007000Eu)
 #define STREAMSAVER_E_HANDLE_EOF ((int32_t)0x80070026u)
 #define STREAMSAVER_E_INVALIDARG ((int32_t)0x80070057u)
-#define STREAMSAVER_E_NAME_TOO_LONG ((int32_t)0x800700CEu)
 #define STREAMSAVER_E_CANNOT_RENDER ((int32_t)0x80040218u)
 #define STREAMSAVER_E_UNSUPPORTED_STREAM ((int32_t)0x80040265u)
 #define STREAMSAVER_E_UNKNOWN_PROTOCOL ((int32_t)0x800C000Du)
@@ -113,18 +143,19 @@ typedef struct CaptureTime {
  *   - the source: an address whose last four characters are ".wmv" or ".wma" (any letter case)
  *     is opened with format probing; any other is first opened as ASF, and when that is refused,
  *     opened again with probing (the refusal is not reported);
- *   - the writer: an output name whose last four characters are ".wmv", ".wma" or ".asf" (any
- *     case) gets the ASF muxer, any other the AVI muxer with stream 0 as the master stream (the
- *     recording's time zero is stream 0's first key frame);
+ *   - the writer: the container by the output name's ending (above). In AVI stream 0 is the
+ *     master stream (the recording's time zero is stream 0's first key frame); in the other
+ *     containers the first video stream is, or stream 0 when there is no video;
  *   - the file is created as "<file>.part" and takes the name `file` only once the header has
  *     been written, so a failed start never touches a file already at `file`; its result is the
  *     success result (0);
  *   - every audio and video stream of the source is copied; other streams (subtitles, data) are
- *     left out; a stream the container cannot hold fails the start;
+ *     left out; a stream the container cannot carry fails the start (STREAMSAVER_E_CANNOT_RENDER);
  *   - finally the header is written and the packet pump thread started.
  * The recording starts at each stream's first key frame. Its timestamps start at zero and only
  * go forward, however far into its own timeline a live source is, and across the source's
- * discontinuities (a jump back, or forward by more than 10 s, is closed up).
+ * discontinuities (a jump back, or forward by more than 10 s, is closed up) and reconnects.
+ * Addresses and output paths may be of any length the network and the file system accept.
  *
  * On success the capture is in the table, `time` (when not null) receives the local time, and
  * the result is 0. On failure (negative result) one line went to standard error, the table is as
@@ -145,9 +176,11 @@ STREAMSAVER_API int32_t STREAMSAVER_CALL StartCaptureSource(const char16_t* url,
  * closed). Returns STREAMSAVER_S_FALSE (1) when no such capture is in the table, else 0 after
  * filling `time` (when not null) with the local time at which the stop began.
  *
- * A capture whose source ended or dropped by itself has already finished its file; it stays in
- * the table until it is stopped. Blocks until the pump thread has ended and the file is closed:
- * a stalled network does not hold it up, reads are interrupted within about 100 ms.
+ * A capture that ended by itself (a file source at its end, a live source away for longer than
+ * the outage limit, or back with other streams) has already finished its file; it stays in the
+ * table until it is stopped. Blocks until the pump thread has ended and the file is closed:
+ * neither a stalled network nor a wait between reconnect attempts holds it up; reads and
+ * connects are interrupted within about 100 ms.
  */
 STREAMSAVER_API int32_t STREAMSAVER_CALL StopCaptureSource(const char16_t* url, CaptureTime* time);
 

@@ -9,8 +9,8 @@ namespace vantrel {
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
-// True when the last four code units of `text` equal `ext` (four ASCII characters), ignoring
-// ASCII letter case. Shorter texts match nothing.
+// True when `text` ends in `ext` (ASCII, e.g. ".ts" or ".mkv"), ignoring ASCII letter case.
+// Shorter texts match nothing.
 bool HasExtension(std::u16string_view text, std::u16string_view ext);
 
 // The address as FFmpeg should get it: "mms://" read as "mmsh://", and for "scheme://" addresses

@@ -19,7 +19,7 @@ Timeline::Timeline(int streams, int master) : m_streams(std::max(streams, 0)), m
 // its previous packet; the other streams close up their own jump when they reach it.
 int64_t Timeline::RecordingTime(Stream& s, int64_t sourceUs) const {
   int64_t rel = sourceUs - s.offsetUs;
-  if (!s.started) return rel;
+  if (!s.synced) return rel;
   const int64_t step = rel - s.lastUs;
   if (step < -kBackJumpUs || step > kForwardJumpUs) {
     const int64_t resume = s.lastUs + s.lastDurationUs;
@@ -32,24 +32,24 @@ int64_t Timeline::RecordingTime(Stream& s, int64_t sourceUs) const {
 bool Timeline::Place(int stream, Packet& packet, AVRational from, AVRational to) {
   if (stream < 0 || stream >= static_cast<int>(m_streams.size())) return false;
   Stream& s = m_streams[stream];
-  if (!s.started && !packet.key) return false;
+  if (!s.synced && !packet.key) return false;
 
   const int64_t ts = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
   int64_t rel = 0;
   int64_t relPts = 0;
   if (ts == AV_NOPTS_VALUE) {
     // No time of its own: it follows the stream's previous packet.
-    if (!s.started) return false;
+    if (!s.synced) return false;
     rel = relPts = s.lastUs + s.lastDurationUs;
   } else {
     const int64_t sourceUs = av_rescale_q(ts, from, kMicroseconds);
     if (!m_anchored) {
       if (m_master >= 0 && stream != m_master) return false;
       m_anchored = true;
-      for (Stream& each : m_streams) each.offsetUs = sourceUs;
+      for (Stream& each : m_streams) each.offsetUs = sourceUs - m_originUs;
     }
     rel = RecordingTime(s, sourceUs);
-    if (!s.started && rel < 0) return false;
+    if (!s.synced && rel < m_originUs) return false;
     relPts = packet.pts != AV_NOPTS_VALUE
                  ? av_rescale_q(packet.pts, from, kMicroseconds) - s.offsetUs
                  : rel;
@@ -60,6 +60,7 @@ bool Timeline::Place(int stream, Packet& packet, AVRational from, AVRational to)
   const int64_t outPts = std::max(av_rescale_q(relPts, kMicroseconds, to), outDts);
 
   s.started = true;
+  s.synced = true;
   s.lastUs = rel;
   s.lastDurationUs = packet.duration > 0 ? av_rescale_q(packet.duration, from, kMicroseconds) : 0;
   s.lastOut = outDts;
@@ -68,6 +69,16 @@ bool Timeline::Place(int stream, Packet& packet, AVRational from, AVRational to)
   packet.pts = outPts;
   packet.duration = packet.duration > 0 ? av_rescale_q(packet.duration, from, to) : 0;
   return true;
+}
+
+void Timeline::Resume() {
+  for (Stream& s : m_streams) {
+    if (s.started) {
+      m_originUs = std::max(m_originUs, s.lastUs + std::max<int64_t>(s.lastDurationUs, 1));
+    }
+    s.synced = false;
+  }
+  m_anchored = false;
 }
 
 }  // namespace vantrel

@@ -34,9 +34,15 @@ class Timeline {
   // stream's first key frame, or before time zero.
   bool Place(int stream, Packet& packet, AVRational from, AVRational to);
 
+  // The source was opened again and its clock may be anywhere: the recording goes on right
+  // after the end of the stream that reached furthest, from the master's next key frame, and
+  // each stream takes up again at a key frame of its own.
+  void Resume();
+
  private:
   struct Stream {
-    bool started = false;
+    bool started = false;   // has written a packet
+    bool synced = false;    // has had its key frame since time zero or the last resume
     int64_t offsetUs = 0;   // source time that is zero on the recording, per stream
     int64_t lastUs = 0;     // recording time of the stream's previous packet
     int64_t lastDurationUs = 0;
@@ -48,6 +54,7 @@ class Timeline {
   std::vector<Stream> m_streams;
   int m_master;
   bool m_anchored = false;
+  int64_t m_originUs = 0;  // recording time at which the current source's packets begin
 };
 
 }  // namespace vantrel

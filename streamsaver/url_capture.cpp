@@ -1,8 +1,10 @@
 #include "streamsaver/url_capture.h"
 
+#include <cerrno>
 #include <new>
 #include <string>
 
+#include "streamsaver/containers.h"
 #include "streamsaver/text.h"
 
 extern "C" {
@@ -30,9 +32,10 @@ bool IsWindowsMediaAddress(std::u16string_view url) {
   return HasExtension(url, u".wmv") || HasExtension(url, u".wma");
 }
 
-bool IsWindowsMediaFile(std::u16string_view file) {
-  return HasExtension(file, u".wmv") || HasExtension(file, u".wma") ||
-         HasExtension(file, u".asf");
+// A muxer that refuses a stream in its header says so with one of these.
+bool IsStreamRefusal(int averror) {
+  return averror == AVERROR(EINVAL) || averror == AVERROR(ENOSYS) ||
+         averror == AVERROR_PATCHWELCOME;
 }
 
 }  // namespace
@@ -50,10 +53,6 @@ HResult URLCapture::BuildGraph(std::u16string_view url, const char16_t* file,
                                const std::atomic<bool>* cancelStart) {
   if (file == nullptr) return STREAMSAVER_E_POINTER;
   const std::u16string_view fileName(file);
-  if (url.size() >= kUrlUnits)
-    return Fail(STREAMSAVER_E_NAME_TOO_LONG, "CopyName(wURL, url, 2600)");
-  if (fileName.size() >= kFileUnits)
-    return Fail(STREAMSAVER_E_NAME_TOO_LONG, "CopyName(wFile, file, 260)");
 
   HResult hr = CreateGraph(cancelStart);
   if (Failed(hr)) return hr;
@@ -81,15 +80,16 @@ HResult URLCapture::CreateGraph(const std::atomic<bool>* cancelStart) {
 HResult URLCapture::ChooseSource(std::u16string_view url) {
   pAsf = SourceFilter::Create(pGB->Interrupt());
   if (!pAsf) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_alloc_context()");
-  const std::string address = SourceAddress(url);
+  m_address = SourceAddress(url);
+  const std::string& address = m_address;
   std::string failedCall;
   if (!IsWindowsMediaAddress(url)) {
-    if (pAsf->Load(address, av_find_input_format("asf"), &failedCall) >= 0)
+    if (pAsf->Load(address, av_find_input_format("asf"), m_policy.StallUs(), &failedCall) >= 0)
       return STREAMSAVER_S_OK;
     pAsf = SourceFilter::Create(pGB->Interrupt());
     if (!pAsf) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_alloc_context()");
   }
-  const int r = pAsf->Load(address, nullptr, &failedCall);
+  const int r = pAsf->Load(address, nullptr, m_policy.StallUs(), &failedCall);
   return Check(r, failedCall);
 }
 
@@ -97,15 +97,14 @@ HResult URLCapture::ChooseWriter(std::u16string_view file) {
   const std::string path = Utf16ToUtf8(file);
   pFileWritter.reset(new (std::nothrow) FileWriter);
   if (!pFileWritter) return Fail(STREAMSAVER_E_OUTOFMEMORY, "new FileWriter");
-  if (IsWindowsMediaFile(file)) {
-    return Check(pFileWritter->CreateMuxer("asf", path),
+  const char* container = ContainerFor(file);
+  if (std::string_view(container) == "asf") {
+    return Check(pFileWritter->CreateMuxer(container, path),
                  "avformat_alloc_output_context2(&pFileWritter, NULL, \"asf\", wFile)");
   }
-  const HResult hr = Check(Multiplexer::Create("avi", path, &pAVIMux),
-                           "avformat_alloc_output_context2(&pAVIMux, NULL, \"avi\", wFile)");
-  // Stream 0 is the master: its first key frame is the recording's time zero.
-  pGB->masterStream = 0;
-  return hr;
+  return Check(Multiplexer::Create(container, path, &pAVIMux),
+               std::string("avformat_alloc_output_context2(&pAVIMux, NULL, \"") + container +
+                   "\", wFile)");
 }
 
 HResult URLCapture::SetFileName(std::u16string_view file) {
@@ -121,17 +120,14 @@ HResult URLCapture::RenderStreams() {
   AVFormatContext* source = pAsf->Context();
   pGB->streamMap.assign(source->nb_streams, -1);
   for (unsigned i = 0; i < source->nb_streams; ++i) {
-    const AVCodecParameters* par = source->streams[i]->codecpar;
-    const bool media = par->codec_type == AVMEDIA_TYPE_AUDIO ||
-                       par->codec_type == AVMEDIA_TYPE_VIDEO;
-    if (!media || par->codec_id == AV_CODEC_ID_NONE) continue;
+    if (!Recordable(source->streams[i]->codecpar)) continue;
     const HResult hr = RenderStream(source->streams[i]);
     if (Failed(hr)) return hr;
     pGB->streamMap[i] = static_cast<int>(Output()->nb_streams) - 1;
   }
-  // Without a multiplexer there is no master stream: the first video stream leads.
-  if (!pAVIMux) {
-    pGB->masterStream = 0;
+  // AVI's master is stream 0; elsewhere the first video stream leads.
+  pGB->masterStream = 0;
+  if (!IsAvi(Output()->oformat)) {
     for (unsigned i = 0; i < Output()->nb_streams; ++i) {
       if (Output()->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
         pGB->masterStream = static_cast<int>(i);
@@ -144,13 +140,9 @@ HResult URLCapture::RenderStreams() {
 
 HResult URLCapture::RenderStream(AVStream* in) {
   AVFormatContext* output = Output();
-  const AVCodecID codec = in->codecpar->codec_id;
-  if (avformat_query_codec(output->oformat, codec, FF_COMPLIANCE_NORMAL) == 0) {
-    return Fail(STREAMSAVER_E_CANNOT_RENDER, std::string("avformat_query_codec(") +
-                                                 output->oformat->name + ", " +
-                                                 avcodec_get_name(codec) +
-                                                 ", FF_COMPLIANCE_NORMAL)");
-  }
+  std::string refusal;
+  if (!Carries(output->oformat, in->codecpar, &refusal))
+    return Fail(STREAMSAVER_E_CANNOT_RENDER, refusal);
   AVStream* out = avformat_new_stream(output, nullptr);
   if (out == nullptr) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_new_stream(pOutput, NULL)");
   HResult hr = Check(avcodec_parameters_copy(out->codecpar, in->codecpar),
@@ -161,23 +153,26 @@ HResult URLCapture::RenderStream(AVStream* in) {
   av_dict_copy(&out->metadata, in->metadata, 0);
   out->disposition = in->disposition;
   out->time_base = in->time_base;
-  if (in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+  out->avg_frame_rate = in->avg_frame_rate;
+  out->r_frame_rate = in->r_frame_rate;
+  if (in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && IsAvi(output->oformat)) {
     // AVI counts frames: its time base is one frame.
     AVRational rate = in->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > 1000) rate = in->r_frame_rate;
     if (rate.num > 0 && rate.den > 0 && av_q2d(rate) <= 1000) out->time_base = av_inv_q(rate);
-    out->avg_frame_rate = in->avg_frame_rate;
-    out->r_frame_rate = in->r_frame_rate;
-  } else if (in->codecpar->sample_rate > 0) {
+  } else if (in->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && in->codecpar->sample_rate > 0) {
     out->time_base = AVRational{1, in->codecpar->sample_rate};
   }
   return STREAMSAVER_S_OK;
 }
 
 HResult URLCapture::Run() {
-  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf->Context(), Output()));
+  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf, m_address, Output(), m_policy));
   if (!pMC) return Fail(STREAMSAVER_E_OUTOFMEMORY, "new MediaControl");
-  HResult hr = Check(pMC->WriteHeader(), "avformat_write_header(pOutput, NULL)");
+  const int header = pMC->WriteHeader();
+  if (IsStreamRefusal(header))
+    return Fail(STREAMSAVER_E_CANNOT_RENDER, "avformat_write_header(pOutput, &options)");
+  HResult hr = Check(header, "avformat_write_header(pOutput, &options)");
   if (Failed(hr)) return hr;
   if (!pMC->StartPump()) return Fail(STREAMSAVER_E_OUTOFMEMORY, "std::thread(MediaControl::Pump)");
   // The file takes its name only now; should that fail, the destructor stops the pump and

@@ -3,22 +3,19 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "streamsaver/capture_graph.h"
 #include "streamsaver/filters.h"
 #include "streamsaver/media_control.h"
+#include "streamsaver/reconnect_policy.h"
 #include "streamsaver/result_codes.h"
 
 namespace vantrel {
 
 class URLCapture {
  public:
-  // Working limits, terminator included: longer names are refused rather than cut, since a cut
-  // address or path would record something else, or somewhere else, than asked.
-  static constexpr size_t kUrlUnits = 2600;
-  static constexpr size_t kFileUnits = 260;
-
   URLCapture() = default;
   // Stops the pump (which finishes the file), then releases the members in this order.
   virtual ~URLCapture();
@@ -28,6 +25,7 @@ class URLCapture {
   // Builds the capture for `url` into `file` and runs it. Each failing step reports one line
   // and returns its code at once, leaving what was built to the destructor. On success returns
   // the result of opening the file (0). `cancelStart` is the library's stop-all signal.
+  // Addresses and paths of any length are taken whole.
   HResult BuildGraph(std::u16string_view url, const char16_t* file,
                      const std::atomic<bool>* cancelStart);
 
@@ -41,8 +39,10 @@ class URLCapture {
   HResult Run();
   AVFormatContext* Output() const;
 
+  const ReconnectPolicy m_policy = ReconnectPolicy::FromEnvironment();
+  std::string m_address;                     // the address as FFmpeg gets it, for reconnects
   std::unique_ptr<SourceFilter> pAsf;
-  std::unique_ptr<Multiplexer> pAVIMux;      // null for Windows Media output
+  std::unique_ptr<Multiplexer> pAVIMux;      // the multiplexer; null for Windows Media output
   std::unique_ptr<FileWriter> pFileWritter;
   std::unique_ptr<CaptureGraph> pGB;
   std::unique_ptr<MediaControl> pMC;         // null until the capture runs

@@ -3,8 +3,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
@@ -20,6 +22,58 @@ std::vector<std::string> MediaCodecs(const AVFormatContext* ctx) {
       codecs.push_back(avcodec_get_name(par->codec_id));
   }
   return codecs;
+}
+
+// Decodes the packets of one video stream as a player would, counting pictures and refusals.
+class VideoDecoder {
+ public:
+  explicit VideoDecoder(const AVStream* stream) : m_timeBase(stream->time_base) {
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (codec == nullptr) return;
+    m_ctx = avcodec_alloc_context3(codec);
+    m_ctx->thread_count = 1;
+    if (avcodec_parameters_to_context(m_ctx, stream->codecpar) < 0 ||
+        avcodec_open2(m_ctx, codec, nullptr) < 0) {
+      avcodec_free_context(&m_ctx);
+    }
+    m_frame = av_frame_alloc();
+  }
+  ~VideoDecoder() {
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_ctx);
+  }
+  VideoDecoder(const VideoDecoder&) = delete;
+  VideoDecoder& operator=(const VideoDecoder&) = delete;
+
+  void Decode(const AVPacket* packet, RecordedFile& file) {
+    if (m_ctx == nullptr) return;
+    if (avcodec_send_packet(m_ctx, packet) < 0) ++file.decodeErrors;
+    for (;;) {
+      const int r = avcodec_receive_frame(m_ctx, m_frame);
+      if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return;
+      if (r < 0) {
+        ++file.decodeErrors;
+        return;
+      }
+      ++file.videoFrames;
+      if (m_frame->decode_error_flags != 0) ++file.decodeErrors;
+      if (m_frame->best_effort_timestamp != AV_NOPTS_VALUE)
+        file.lastVideoTime = m_frame->best_effort_timestamp * av_q2d(m_timeBase);
+      av_frame_unref(m_frame);
+    }
+  }
+
+ private:
+  AVRational m_timeBase;
+  AVCodecContext* m_ctx = nullptr;
+  AVFrame* m_frame = nullptr;
+};
+
+int FirstVideoStream(const AVFormatContext* ctx) {
+  for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+    if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 }  // namespace
@@ -38,10 +92,14 @@ RecordedFile ReadRecording(const std::string& path) {
   if (ctx->duration != AV_NOPTS_VALUE) file.duration = ctx->duration / double(AV_TIME_BASE);
 
   std::map<int, int64_t> lastDts;
+  const int video = FirstVideoStream(ctx);
+  std::unique_ptr<VideoDecoder> decoder;
+  if (video >= 0) decoder = std::make_unique<VideoDecoder>(ctx->streams[video]);
   AVPacket* packet = av_packet_alloc();
   int r = 0;
   while ((r = av_read_frame(ctx, packet)) >= 0) {
     ++file.packets;
+    if (packet->stream_index == video) decoder->Decode(packet, file);
     if (packet->dts != AV_NOPTS_VALUE) {
       auto it = lastDts.find(packet->stream_index);
       if (it != lastDts.end() && packet->dts <= it->second) file.monotonic = false;
@@ -50,6 +108,7 @@ RecordedFile ReadRecording(const std::string& path) {
     av_packet_unref(packet);
   }
   file.readToEnd = r == AVERROR_EOF;
+  if (decoder) decoder->Decode(nullptr, file);
   av_packet_free(&packet);
   avformat_close_input(&ctx);
   return file;

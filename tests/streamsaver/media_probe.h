@@ -14,6 +14,9 @@ struct RecordedFile {
   int packets = 0;
   bool monotonic = true;           // every stream's dts strictly increasing
   bool readToEnd = false;          // the last read ended in a clean end of file
+  int videoFrames = 0;             // pictures decoded from the first video stream
+  int decodeErrors = 0;            // packets of that stream the decoder refused
+  double lastVideoTime = 0;        // presentation time of the last picture, in seconds
 };
 
 RecordedFile ReadRecording(const std::string& path);

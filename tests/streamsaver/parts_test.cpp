@@ -5,11 +5,13 @@
 
 #include <cerrno>
 
+#include "streamsaver/containers.h"
 #include "streamsaver/result_codes.h"
 #include "streamsaver/text.h"
 #include "streamsaver/timeline.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/avutil.h>
 #include <libavutil/error.h>
 }
@@ -89,6 +91,42 @@ TEST(Timeline, KeepsEveryStreamStrictlyRising) {
   EXPECT_EQ(p.dts, 10);
   EXPECT_EQ(p.pts, 10);
   EXPECT_EQ(p.duration, 1);
+}
+
+// After a reconnect the source's clock starts anywhere: the recording goes on right after the
+// stream that reached furthest, from the master's next key frame, each stream from a key frame.
+TEST(Timeline, ResumesAfterTheFurthestStreamOnReconnect) {
+  Timeline t(2, 0);
+  EXPECT_EQ(Place(t, 0, kTenHours), 0);
+  EXPECT_EQ(Place(t, 1, kTenHours, true, kMillis), 0);
+  EXPECT_EQ(Place(t, 0, kTenHours + kFrameTicks, false), 1);
+  EXPECT_EQ(Place(t, 1, kTenHours + 2 * kFrameTicks, true, kMillis), 80);  // audio ends at 120 ms
+  t.Resume();
+  const int64_t back = 126000;  // the reopened source starts its clock at 1.4 s
+  EXPECT_EQ(Place(t, 1, back, true, kMillis), -1);             // audio before the anchor
+  EXPECT_EQ(Place(t, 0, back, false), -1);                     // video, not a key frame
+  EXPECT_EQ(Place(t, 0, back + kFrameTicks), 3);               // 120 ms: frame 3
+  EXPECT_EQ(Place(t, 1, back, true, kMillis), -1);             // audio earlier than that
+  EXPECT_EQ(Place(t, 1, back + 2 * kFrameTicks, true, kMillis), 160);
+  EXPECT_EQ(Place(t, 0, back + 2 * kFrameTicks, false), 4);
+}
+
+// Codecs FFmpeg's muxers would take but players cannot read back in that container.
+TEST(ContainerRules, RefuseCodecsWithoutAnAgreedMapping) {
+  AVCodecParameters* par = avcodec_parameters_alloc();
+  par->codec_type = AVMEDIA_TYPE_VIDEO;
+  std::string reason;
+  for (const AVCodecID codec : {AV_CODEC_ID_VP9, AV_CODEC_ID_AV1}) {
+    par->codec_id = codec;
+    EXPECT_FALSE(Carries(av_guess_format("avi", nullptr, nullptr), par, &reason));
+    EXPECT_EQ(reason, std::string("Carries(avi, ") + avcodec_get_name(codec) + ")");
+    EXPECT_TRUE(Carries(av_guess_format("matroska", nullptr, nullptr), par, &reason));
+  }
+  par->codec_id = AV_CODEC_ID_WMV2;
+  EXPECT_FALSE(Carries(av_guess_format("mpegts", nullptr, nullptr), par, &reason));
+  par->codec_id = AV_CODEC_ID_H264;
+  EXPECT_TRUE(Carries(av_guess_format("mpegts", nullptr, nullptr), par, &reason));
+  avcodec_parameters_free(&par);
 }
 
 // Extensions are the last four characters in any letter case; names shorter than that match

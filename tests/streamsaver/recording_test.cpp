@@ -160,21 +160,5 @@ TEST_F(Recording, StopAllInterruptsStartWaitingOnNetwork) {
   EXPECT_EQ(StopCaptureSource(url.c_str(), nullptr), 1);
 }
 
-// When the source goes away mid-recording the file is finished at once, before any stop.
-TEST_F(Recording, SourceDroppingMidRecordingLeavesFinishedFile) {
-  MediaServer server;
-  Source s = Live(server, "dropped", "h264_aac.ts", 6, 6, Out("drop.avi"));
-  Start(s);
-  SleepSeconds(1.0);
-  const Clock::time_point dropped = Clock::now();
-  server.DropLiveConnections();
-  for (int i = 0; i < 100 && !HasAviIndex(s.out); ++i) SleepSeconds(0.05);
-  EXPECT_TRUE(HasAviIndex(s.out));
-  const RecordedFile file = ReadRecording(s.out);
-  ExpectFinished(s, file);
-  ExpectLiveLength(s, file, dropped, dropped);
-  EXPECT_EQ(StopCaptureSource(U16(s.url).c_str(), nullptr), 0);
-}
-
 }  // namespace
 }  // namespace vantrel::test

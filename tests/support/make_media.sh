@@ -22,9 +22,12 @@ ff -f lavfi -i "$(pic 1280x720)" -f lavfi -i "$tone" -t 6 -c:v libx264 -preset u
    -pix_fmt yuv420p -b:v 5M -maxrate 5M -bufsize 2M -c:a aac -b:a 128k -f mpegts "$out/h264_720p_5m.ts.part"
 # Opus audio, which an AVI file cannot hold.
 ff -f lavfi -i "sine=frequency=550:sample_rate=48000" -t 3 -c:a libopus -b:a 32k -f mpegts "$out/opus.ts.part"
+# HEVC video, which an AVI file cannot hold either.
+ff -f lavfi -i "$(pic 320x240)" -t 2 -c:v libx265 -preset ultrafast -g 25 -pix_fmt yuv420p \
+   -x265-params log-level=error -f mpegts "$out/hevc.ts.part"
 # A clip short enough to be played to its end in a test.
 ff -f lavfi -i "$(pic 320x240)" -f lavfi -i "$tone" -t 1 -c:v libx264 -preset ultrafast -g 25 \
    -pix_fmt yuv420p -c:a aac -b:a 64k -f mpegts "$out/short.ts.part"
 
 # Renamed last, so an interrupted run never leaves a half-written stream behind a good name.
-for f in h264_aac.ts mpeg2_mp2.ts radio.mp3 clip.wmv h264_720p_5m.ts opus.ts short.ts; do mv "$out/$f.part" "$out/$f"; done
+for f in h264_aac.ts mpeg2_mp2.ts radio.mp3 clip.wmv h264_720p_5m.ts opus.ts short.ts hevc.ts; do mv "$out/$f.part" "$out/$f"; done

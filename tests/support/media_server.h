@@ -1,7 +1,8 @@
 #pragma once
 // A loopback HTTP server for tests: serves a folder as plain files under /files/, and any file
 // of it as an endless "live" stream under /live/<name>, paced at real time and looped. Tests
-// can stall the live streams (connections stay open, nothing is sent) or drop them.
+// can stall the live streams (connections stay open, nothing is sent) or drop them, and take
+// the whole server away for a while.
 // Listens on 127.0.0.1 on a free port; stops when the object goes.
 
 #include <httplib.h>
@@ -66,6 +67,22 @@ class MediaServer {
   // Ends every live response open now properly, as a source that went away does; later
   // requests are served again.
   void EndLiveStreams() { ++m_endGeneration; }
+  // An outage: the listener closes and every live connection drops, so connections are refused
+  // until Restart() listens again on the same port. Both are called from the test's own thread,
+  // one after the other.
+  void Shutdown() {
+    m_offline = true;
+    m_server.stop();
+    if (m_thread.joinable()) m_thread.join();
+  }
+  // Returns false when the port could not be had again.
+  bool Restart() {
+    if (m_thread.joinable() || !m_server.bind_to_port("127.0.0.1", m_port)) return false;
+    m_offline = false;
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+  }
   // How many live requests were received so far (a reconnect shows as one more).
   int LiveRequests() const { return m_liveRequests; }
 
@@ -97,7 +114,7 @@ class MediaServer {
         name.ends_with(".mp3") ? "audio/mpeg" : "video/mp2t",
         [this, data, sent, start, bytesPerSecond, generation, endGeneration](size_t, httplib::DataSink& sink) {
           constexpr size_t kChunk = 188 * 64;
-          while (!m_stopping && generation == m_generation) {
+          while (!m_stopping && !m_offline && generation == m_generation) {
             if (endGeneration != m_endGeneration) {
               sink.done();
               return true;
@@ -126,6 +143,7 @@ class MediaServer {
   std::map<std::string, double> m_liveSeconds;
   std::atomic<bool> m_stopping{false};
   std::atomic<bool> m_stalled{false};
+  std::atomic<bool> m_offline{false};
   std::atomic<int> m_generation{0};
   std::atomic<int> m_endGeneration{0};
   std::atomic<int> m_liveRequests{0};
