@@ -49,7 +49,7 @@ bool HasScheme(std::u16string_view url) {
 
 }  // namespace
 
-std::string Utf16ToUtf8(std::u16string_view text) {
+std::string ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -72,14 +72,14 @@ bool HasExtension(std::u16string_view text, std::u16string_view ext) {
 }
 
 std::string SourceAddress(std::u16string_view url) {
-  if (!HasScheme(url) || StartsWithNoCase(url, u"file://")) return Utf16ToUtf8(url);
+  if (!HasScheme(url) || StartsWithNoCase(url, u"file://")) return ToUtf8(url);
   std::string address;
   if (StartsWithNoCase(url, u"mms://")) {
     address = "mmsh://";
     url.remove_prefix(6);
   }
   static const char kHex[] = "0123456789ABCDEF";
-  for (const char c : Utf16ToUtf8(url)) {
+  for (const char c : ToUtf8(url)) {
     const auto byte = static_cast<uint8_t>(c);
     if (byte <= 0x20 || byte >= 0x7F) {
       address += '%';

@@ -7,7 +7,7 @@
 namespace vantrel {
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
+std::string ToUtf8(std::u16string_view text);
 
 // True when `text` ends in `ext` (ASCII, e.g. ".ts" or ".mkv"), ignoring ASCII letter case.
 // Shorter texts match nothing.

@@ -94,7 +94,7 @@ HResult URLCapture::ChooseSource(std::u16string_view url) {
 }
 
 HResult URLCapture::ChooseWriter(std::u16string_view file) {
-  const std::string path = Utf16ToUtf8(file);
+  const std::string path = ToUtf8(file);
   pFileWritter.reset(new (std::nothrow) FileWriter);
   if (!pFileWritter) return Fail(STREAMSAVER_E_OUTOFMEMORY, "new FileWriter");
   const char* container = ContainerFor(file);
@@ -108,7 +108,7 @@ HResult URLCapture::ChooseWriter(std::u16string_view file) {
 }
 
 HResult URLCapture::SetFileName(std::u16string_view file) {
-  const HResult hr = Check(pFileWritter->SetFileName(Utf16ToUtf8(file)),
+  const HResult hr = Check(pFileWritter->SetFileName(ToUtf8(file)),
                            "avio_open2(&pFileWritter, wFile \".part\", AVIO_FLAG_WRITE)");
   if (!Failed(hr)) Output()->pb = pFileWritter->File();
   return hr;

@@ -146,7 +146,7 @@ TEST(Text, SourceAddressEscapesWhatAUrlCannotCarry) {
   EXPECT_EQ(SourceAddress(u"MMS://h/live"), "mmsh://h/live");
   EXPECT_EQ(SourceAddress(u"/home/u/my clip.ts"), "/home/u/my clip.ts");
   EXPECT_EQ(SourceAddress(u"file:///home/u/a b.ts"), "file:///home/u/a b.ts");
-  EXPECT_EQ(Utf16ToUtf8(u"\U0001F4FA\xD800!"), "\xF0\x9F\x93\xBA\xEF\xBF\xBD!");
+  EXPECT_EQ(ToUtf8(u"\U0001F4FA\xD800!"), "\xF0\x9F\x93\xBA\xEF\xBF\xBD!");
 }
 
 // The documented mapping of FFmpeg results.
