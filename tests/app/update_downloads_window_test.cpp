@@ -3,6 +3,8 @@
 // restart.
 #include <sys/stat.h>
 
+#include <QProcess>
+
 #include "app/command_ids.h"
 #include "base/restart.h"
 #include "base/text_codec.h"
@@ -37,6 +39,31 @@ QStringList TopLevelLabels(const QTreeWidget& tree) {
   QStringList labels;
   for (int i = 0; i < tree.topLevelItemCount(); ++i) labels << tree.topLevelItem(i)->text(0);
   return labels;
+}
+
+// The .minisig of `bytes` made with the demo server's key, which this build trusts; empty in a
+// build without that key.
+QByteArray DemoSignature(const QByteArray& bytes) {
+#ifdef VANTREL_DEMO_SECRET_KEY
+  QTemporaryDir folder;
+  const QString file = folder.filePath("build.zip");
+  QFile out(file);
+  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) return {};
+  out.close();
+  if (QProcess::execute(VANTREL_MINISIGN, {"-S", "-s", VANTREL_DEMO_SECRET_KEY, "-m", file}) != 0) return {};
+  return ReadFile(file + ".minisig");
+#else
+  Q_UNUSED(bytes);
+  return {};
+#endif
+}
+
+QByteArray ProgramArchive(const std::string& build) {
+  ZipWriterEntry entry;
+  entry.name = "Vantrel-2.1";
+  entry.data = build;
+  ZipWriter zip;
+  return zip.Add(entry) ? QByteArray::fromStdString(zip.Finish()) : QByteArray();
 }
 
 // Records the program paths restarts are asked for, instead of starting anything.
@@ -202,13 +229,12 @@ class UpdateDownloadsWindowTest : public QObject {
     QCOMPARE(::chmod(program.toLocal8Bit().constData(), 0751), 0);
 
     const std::string newBuild = "#!/bin/sh\necho new build\n";
-    ZipWriterEntry entry;
-    entry.name = "Vantrel-2.1";
-    entry.data = newBuild;
-    ZipWriter zip;
-    QVERIFY(zip.Add(entry));
+    const QByteArray archive = ProgramArchive(newBuild);
+    const QByteArray signature = DemoSignature(archive);
+    if (signature.isEmpty()) QSKIP("this build trusts no key that the test can sign with");
     TestUpdateServer server;
-    QVERIFY(server.IsValid() && server.Put("program/build.zip", QByteArray::fromStdString(zip.Finish())));
+    QVERIFY(server.IsValid() && server.Put("program/build.zip", archive));
+    QVERIFY(server.Put("program/build.zip.minisig", signature));
     QVERIFY(server.Put("program/answer.txt", QString("4096{base}program/build.zip4096build4096 КБ сборки4096Обновить?")));
     server.UseForUpdates();
     MessageAnswers shown;
@@ -229,6 +255,30 @@ class UpdateDownloadsWindowTest : public QObject {
     QCOMPARE(window.dlg->IsEnding(), restarts);
     QCOMPARE(server.StopAndLog().contains("check_skins"), !restarts);
     if (!restarts) QCOMPARE(window.dlg->NewChannelsLabel().text(), NewChannelsText("0"));
+  }
+
+  // A build without a good signature is refused with its own message: the program folder
+  // stays as it was and the remaining checks run.
+  void unsignedProgramIsRefused() {
+    TestProgramFolder folder;
+    QVERIFY(folder.IsValid() && folder.WriteCatalogue(m_oldChannels));
+    const QString program = folder.Path("Vantrel");
+    QFile old(program);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old build") == 9);
+    old.close();
+    TestUpdateServer server;
+    QVERIFY(server.IsValid() && server.Put("program/unsigned.zip", ProgramArchive("new build")));
+    QVERIFY(server.Put("program/answer.txt", QString("4096{base}program/unsigned.zip4096unsigned4096 КБ сборки4096Обновить?")));
+    server.UseForUpdates();
+    MessageAnswers shown;
+    shown.answers << MsgResult::Ok << MsgResult::Ok;
+
+    CheckedWindow window;
+    QVERIFY(window.Open());
+    QCOMPARE(shown.shown, QStringList({"Обновить?", "Обновление программы не прошло проверку подписи и не установлено."}));
+    QCOMPARE(ReadFile(program), QByteArray("old build"));
+    QVERIFY(!QFileInfo::exists(folder.Path("unsigned.dat")) && !QFileInfo::exists(folder.Path("temp.tmp")));
+    QVERIFY(server.StopAndLog().contains("check_skins"));
   }
 };
 
