@@ -2,7 +2,7 @@
 // archive unpacks more than 256 MiB. Nothing is unpacked from a refused archive.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <string>
 
 #include "resources/resource.h"
 #include "tests/updates/update_test_files.h"
@@ -24,11 +24,7 @@ std::uintmax_t BytesUnder(const fs::path& folder) {
 
 std::vector<std::string> PictureNames(int count) {
   std::vector<std::string> names;
-  for (int i = 0; i < count; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "skin_%02d.bmp", i);
-    names.push_back(name);
-  }
+  for (int i = 0; i < count; ++i) names.push_back("skin_" + std::to_string(i / 10) + std::to_string(i % 10) + ".bmp");
   return names;
 }
 
