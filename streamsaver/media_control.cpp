@@ -108,6 +108,7 @@ MediaControl::End MediaControl::CopyPackets(Timeline& timeline, AVPacket* packet
       ReportFailure(HResultFromAvError(r), "av_interleaved_write_frame(pOutput, pPacket)");
       return End::kWriteFailed;
     }
+    m_wrote = true;
   }
 }
 
@@ -115,15 +116,19 @@ bool MediaControl::Reconnect() {
   // A file that ended is complete; only a live source is expected to go on.
   if (!IsLive(m_source->Context())) return false;
   m_source.reset();  // lets the server see the old connection go
-  const auto giveUp = Clock::now() + m_policy.outage;
+  if (m_wrote) {
+    m_giveUp = Clock::now() + m_policy.outage;
+    m_attempt = 0;
+  }
+  m_wrote = false;
+  const auto giveUp = m_giveUp;
   HResult last = STREAMSAVER_E_HANDLE_EOF;
   std::string lastCall = "av_read_frame(pAsf, pPacket)";
-  for (int attempt = 0;; ++attempt) {
+  for (;; ++m_attempt) {
     const auto now = Clock::now();
     if (now >= giveUp) break;
-    const Clock::duration left = giveUp - now;
-    const Clock::duration pause = std::min<Clock::duration>(ReconnectPolicy::Pause(attempt), left);
-    if (!m_graph.Wait(pause)) return false;
+    const Clock::duration pause = ReconnectPolicy::Pause(m_attempt);
+    if (!m_graph.Wait(std::min<Clock::duration>(pause, giveUp - now))) return false;
     if (Clock::now() >= giveUp) break;
     m_graph.SetDeadline(std::min(giveUp, Clock::now() + m_policy.stall));
     auto source = SourceFilter::Create(m_graph.Interrupt());
@@ -143,6 +148,7 @@ bool MediaControl::Reconnect() {
     }
     m_graph.streamMap = std::move(map);
     m_source = std::move(source);
+    ++m_attempt;
     return true;
   }
   ReportFailure(last, lastCall);

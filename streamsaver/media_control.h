@@ -55,6 +55,11 @@ class MediaControl {
   AVFormatContext* m_output;
   const ReconnectPolicy m_policy;
   const AVInputFormat* m_format = nullptr;
+  // The outage in progress: it goes on across reopened sources that wrote nothing, so a server
+  // that answers and hangs up at once is neither hammered nor retried for ever.
+  bool m_wrote = true;
+  int m_attempt = 0;
+  CaptureGraph::Clock::time_point m_giveUp{};
   std::vector<bool> m_stripAdts;  // per output stream
   bool m_headerWritten = false;
   std::thread m_pump;

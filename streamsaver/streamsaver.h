@@ -17,7 +17,8 @@
  * A live source (one that cannot seek, or has no known length) that breaks off is reopened and
  * recorded on into the same file: a read error, an end of stream, or 15 s without data count as
  * breaking off. Attempts follow at once, then after 0.25 s, 0.5 s, 1 s and every 2 s, for at most
- * 60 s of outage; then the file is finished. The timestamps of each stream go on right after the
+ * 60 s of outage (a source reopened that ends again before anything of it was written does not
+ * end the outage); then the file is finished. The timestamps of each stream go on right after the
  * last ones written (the outage itself is not in the file), the new part starting at a key frame.
  * A source that comes back with other streams (another count, codec, picture size, sample rate
  * or channel count) ends the recording there, the file finished with what it had. A source that
