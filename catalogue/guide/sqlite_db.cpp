@@ -22,7 +22,8 @@ CSqliteStatement& CSqliteStatement::Bind(int index, std::int64_t value) {
 }
 
 CSqliteStatement& CSqliteStatement::Bind(int index, std::string_view text) {
-  sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  // An empty view may have no data at all, which SQLite would store as NULL.
+  sqlite3_bind_text(m_stmt, index, text.data() ? text.data() : "", static_cast<int>(text.size()), SQLITE_TRANSIENT);
   return *this;
 }
 

@@ -295,7 +295,7 @@ XmltvResult ReadXmltvBytes(std::string_view bytes, const XmltvSink& sink, const 
 
 const char* Describe(XmltvStatus status) {
   switch (status) {
-    case XmltvStatus::kOk: return "read";
+    case XmltvStatus::kOk: return "complete";
     case XmltvStatus::kCannotOpen: return "cannot be opened";
     case XmltvStatus::kNotXmltv: return "not an XMLTV guide (the root element is not <tv>)";
     case XmltvStatus::kBroken: return "broken";
