@@ -77,7 +77,13 @@ GuideBytesStatus CGuideBytes::Next(std::string& chunk) {
   } else {
     status = m_readError ? GuideBytesStatus::kReadError : GuideBytesStatus::kEnd;
   }
-  if (chunk.size() > m_maxText - std::min(m_maxText, m_textBytes)) return Finish(GuideBytesStatus::kTooLarge);
+  const std::uint64_t room = m_maxText - std::min(m_maxText, m_textBytes);
+  if (chunk.size() > room) {
+    // What fits is still delivered: the reader keeps what came before the limit.
+    chunk.resize(static_cast<std::size_t>(room));
+    m_textBytes += chunk.size();
+    return Finish(GuideBytesStatus::kTooLarge);
+  }
   m_textBytes += chunk.size();
   return status == GuideBytesStatus::kMore ? status : Finish(status);
 }

@@ -33,8 +33,9 @@ class CGuideBytes {
   CGuideBytes(const CGuideBytes&) = delete;
   CGuideBytes& operator=(const CGuideBytes&) = delete;
 
-  // The next chunk of text into `chunk` (replaced). Once it returns anything but kMore it
-  // keeps returning that.
+  // The next chunk of text into `chunk` (replaced). The call that first returns something
+  // other than kMore may still deliver a last chunk (what was read before the failure or the
+  // limit); later calls deliver nothing and return the same.
   GuideBytesStatus Next(std::string& chunk);
   // Text bytes delivered so far (after decompression).
   std::uint64_t TextBytes() const { return m_textBytes; }

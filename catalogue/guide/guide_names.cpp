@@ -57,6 +57,11 @@ char32_t Fold(char32_t cp) {
   if (cp == 0x401 || cp == 0x451 || cp == 0x415) return 0x435;  // Ё, ё, Е -> е
   if (cp >= 0x410 && cp <= 0x42F) return cp + 0x20;
   if (cp >= 0x400 && cp <= 0x40F) return cp + 0x50;
+  // Old and non-Russian Cyrillic letters come in capital/small pairs.
+  if ((cp >= 0x460 && cp <= 0x481) || (cp >= 0x48A && cp <= 0x4BF) || (cp >= 0x4D0 && cp <= 0x52F))
+    return cp | 1;
+  if (cp >= 0x4C1 && cp <= 0x4CE) return cp + (cp & 1);
+  if (cp == 0x4C0) return 0x4CF;
   if (cp >= 0x2000 && cp <= 0x2BFF) return 0;  // general punctuation, arrows, symbols
   if (cp >= 0x3000 && cp <= 0x303F) return 0;  // CJK punctuation and the ideographic blank
   if (cp == 0xFEFF) return 0;

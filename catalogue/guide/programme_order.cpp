@@ -21,11 +21,16 @@ std::vector<SlotChange> ResolveTimeline(std::vector<ProgrammeSlot>& slots) {
       open = nullptr;
       busyUntil = std::numeric_limits<std::int64_t>::min();
     }
-    if (open) {
-      if (slot.start == open->start) {
+    if (open && slot.start == open->start) {
+      // Of two that start together, one that says when it stops is worth more.
+      if (slot.stop == kNoStop) {
         drop(slot, SlotDrop::kOverlap);
         continue;
       }
+      drop(*open, SlotDrop::kOverlap);
+      open = nullptr;
+    }
+    if (open) {
       changes.push_back({open->key, false, SlotDrop::kOverlap, slot.start});
       busyUntil = slot.start;
       open = nullptr;

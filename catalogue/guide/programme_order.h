@@ -27,8 +27,9 @@ struct SlotChange {
 
 // Sorts `slots` by channel, start and document order and says what becomes of each programme
 // that does not stay as it is. Of two overlapping programmes the one that starts first is
-// kept; of two that start together, the one listed first. A programme without a stop ends
-// where the channel's next programme starts; the channel's last one without a stop is dropped.
+// kept; of two that start together, the one listed first, unless only the other has a stop.
+// A programme without a stop ends where the channel's next programme starts; the channel's
+// last one without a stop is dropped.
 std::vector<SlotChange> ResolveTimeline(std::vector<ProgrammeSlot>& slots);
 
 }  // namespace vantrel

@@ -67,7 +67,10 @@ class CXmltvParser {
     for (;;) {
       const GuideBytesStatus got = bytes.Next(chunk);
       const bool last = got != GuideBytesStatus::kMore;
-      const bool parsed = XML_Parse(m_parser, chunk.data(), static_cast<int>(chunk.size()), last) == XML_STATUS_OK;
+      // Only a real end of the text may end the document; after a failure the parser must not
+      // report the cut as the document's own fault.
+      const bool parsed = XML_Parse(m_parser, chunk.data(), static_cast<int>(chunk.size()),
+                                    got == GuideBytesStatus::kEnd) == XML_STATUS_OK;
       if (m_rootClosed) break;  // anything after the document is not read
       if (m_stop) {
         m_result.status = *m_stop;
