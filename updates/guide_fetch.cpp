@@ -20,11 +20,15 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return true;
 }
 
+// Validators go back to the server in a header of ours: no control characters, and short.
 std::string HeaderValue(std::string_view line, std::size_t nameLength) {
   std::string_view value = line.substr(nameLength);
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
   while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) value.remove_suffix(1);
-  return std::string(value);
+  std::string clean;
+  for (const char c : value.substr(0, 1024))
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) clean += c;
+  return clean;
 }
 
 // Collects the final answer's validators and encoding, and writes its body to the file.

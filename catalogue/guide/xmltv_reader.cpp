@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -48,6 +49,9 @@ struct LangText {
   }
 };
 
+// Far beyond any real tag, far below what would hurt.
+constexpr std::uint64_t kMaxPendingBytes = 8 << 20;
+
 class CXmltvParser {
  public:
   CXmltvParser(const XmltvSink& sink, const XmltvLimits& limits) : m_sink(sink), m_limits(limits) {
@@ -71,6 +75,7 @@ class CXmltvParser {
       // report the cut as the document's own fault.
       const bool parsed = XML_Parse(m_parser, chunk.data(), static_cast<int>(chunk.size()),
                                     got == GuideBytesStatus::kEnd) == XML_STATUS_OK;
+      m_fed += chunk.size();
       if (m_rootClosed) break;  // anything after the document is not read
       if (m_stop) {
         m_result.status = *m_stop;
@@ -78,6 +83,11 @@ class CXmltvParser {
       }
       if (!parsed) {
         Broken(XML_ErrorString(XML_GetErrorCode(m_parser)));
+        break;
+      }
+      // Expat keeps an unfinished tag whole in memory: one that never ends is no guide.
+      if (m_fed - m_lastEvent > kMaxPendingBytes) {
+        Broken("a tag or comment is too long");
         break;
       }
       if (last) {
@@ -133,7 +143,10 @@ class CXmltvParser {
     m_result.line = XML_GetCurrentLineNumber(m_parser);
   }
 
+  void Seen() { m_lastEvent = static_cast<std::uint64_t>(std::max<XML_Index>(0, XML_GetCurrentByteIndex(m_parser))); }
+
   void Start(const char* name, const XML_Char** atts) {
+    Seen();
     ++m_depth;
     if (m_depth == 1) {
       if (std::strcmp(name, "tv") != 0) Stop(XmltvStatus::kNotXmltv);
@@ -184,12 +197,14 @@ class CXmltvParser {
   }
 
   void Text(const char* text, std::size_t length) {
+    Seen();
     if (m_depth != 3 || m_field == Field::kNone) return;
     const std::size_t room = m_limits.maxTextBytes + 1 - std::min(m_text.size(), m_limits.maxTextBytes + 1);
     m_text.append(text, std::min(length, room));
   }
 
   void End() {
+    Seen();
     if (m_depth == 3 && m_field != Field::kNone) EndField();
     if (m_depth == 2 && m_inChannel) EndChannel();
     if (m_depth == 2 && m_inProgramme) EndProgramme();
@@ -274,6 +289,8 @@ class CXmltvParser {
   std::string m_start, m_stopText;
   bool m_hasStop = false;
   std::uint64_t m_programmeLine = 0;
+  std::uint64_t m_fed = 0;        // bytes given to the parser
+  std::uint64_t m_lastEvent = 0;  // where the parser last handed something on
 };
 
 XmltvResult Read(std::unique_ptr<CGuideBytes> bytes, const XmltvSink& sink, const XmltvLimits& limits) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/guide/guide_names.h"
+#include "catalogue/guide/guide_sources.h"
 #include "catalogue/guide/guide_store.h"
 #include "tests/guide/guide_test_support.h"
 
@@ -22,6 +23,13 @@ TEST(GuideNameKey, FoldsCaseBlanksAndPunctuation) {
   EXPECT_EQ(GuideNameKey("Euronews\xC2\xA0—\tEnglish!"), "euronewsenglish");
   EXPECT_EQ(GuideNameKey(" - . "), "");
   EXPECT_EQ(GuideNameKey("bad\xFF\xC3name"), "badname");
+}
+
+// A playlist's url-tvg may name several guides.
+TEST(GuideSources, SplitsCommaSeparatedAddresses) {
+  EXPECT_EQ(SplitGuideAddresses(" http://a/e.xml.gz, http://b/e.xml ,,http://a/e.xml.gz,/home/me/my guide.xml "),
+            (std::vector<std::string>{"http://a/e.xml.gz", "http://b/e.xml", "/home/me/my guide.xml"}));
+  EXPECT_TRUE(SplitGuideAddresses(" , ").empty());
 }
 
 class GuideMatchTest : public ::testing::Test {

@@ -88,11 +88,19 @@ TEST_F(GuideStoreTest, ImportReplacesWholeOrNotAtAll) {
   EXPECT_EQ(NowTitle(kDay0 + 10 * kHour), "-");
   EXPECT_EQ(store.Channels("s").size(), 1u);
 
+  // While an import runs, another connection (the window's) still sees the previous guide.
+  CGuideStore window;
+  ASSERT_TRUE(window.Open(dir.path() / "guide"));
+  std::string seenMeanwhile;
   int asked = 0;
-  const GuideImportReport cancelled =
-      Import("s", HourlyGuide("lost", 0, 5000), kDay0, [&asked] { return ++asked == 2; });
+  const GuideImportReport cancelled = Import("s", HourlyGuide("lost", 0, 5000), kDay0, [&] {
+    const GuideNowNext nn = window.NowAndNext(window.MatchChannel("a", "").channel, kDay0 + 3 * kHour);
+    seenMeanwhile += nn.now ? nn.now->title : "-";
+    return ++asked == 2;
+  });
   EXPECT_FALSE(cancelled.imported);
   EXPECT_EQ(cancelled.error, "cancelled");
+  EXPECT_EQ(seenMeanwhile, "new3new3");
   for (const char* junk : {"<html><body>Service unavailable</body></html>", "not xml at all", ""}) {
     const GuideImportReport refused = Import("s", junk);
     EXPECT_FALSE(refused.imported) << junk;

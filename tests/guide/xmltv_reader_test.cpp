@@ -142,6 +142,12 @@ TEST(XmltvReader, BrokenDocumentsKeepWhatCameBefore) {
   const Read bomb = ReadBytes("<!DOCTYPE tv [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><tv>&b;</tv>");
   EXPECT_EQ(bomb.result.status, XmltvStatus::kBroken);
   EXPECT_TRUE(bomb.programmes.empty());
+  // A tag that never ends is not buffered without bound.
+  const Read endless = ReadBytes("<tv>" + ProgrammeXml("a", kDay0, kDay0 + 60, "kept") + "<programme title=\"" +
+                                 std::string(20 << 20, 'x'));
+  EXPECT_EQ(endless.result.status, XmltvStatus::kBroken);
+  EXPECT_EQ(endless.result.error, "a tag or comment is too long");
+  EXPECT_EQ(endless.programmes.size(), 1u);
 }
 
 // Texts are cut at the limit without splitting a character; the counts and the total size
