@@ -186,12 +186,12 @@ GuideImportReport CGuideStore::Import(std::string_view source, const std::filesy
   CSqliteStatement totals = m_db.Prepare("SELECT count(*), total(programmes) FROM channels WHERE source = ?1");
   CSqliteStatement stamp = m_db.Prepare(
       "UPDATE sources SET etag = ?2, last_modified = ?3, imported_at = ?4 WHERE id = ?1");
-  const bool written =
-      prune.Bind(1, sourceId).Bind(2, options.now - kKeepPastSeconds).Run() &&
-      (report.past += static_cast<std::uint64_t>(sqlite3_changes(m_db.Handle())), count.Bind(1, sourceId).Run()) &&
-      totals.Bind(1, sourceId).Step() &&
-      stamp.Bind(1, sourceId).Bind(2, options.validators.etag).Bind(3, options.validators.lastModified)
-          .Bind(4, options.now).Run();
+  // Programmes whose stop came from the next start may only now be known to be past.
+  bool written = prune.Bind(1, sourceId).Bind(2, options.now - kKeepPastSeconds).Run();
+  if (written) report.past += static_cast<std::uint64_t>(sqlite3_changes(m_db.Handle()));
+  written = written && count.Bind(1, sourceId).Run() && totals.Bind(1, sourceId).Step() &&
+            stamp.Bind(1, sourceId).Bind(2, options.validators.etag).Bind(3, options.validators.lastModified)
+                .Bind(4, options.now).Run();
   if (written) {
     report.channels = static_cast<std::uint64_t>(totals.Int(0));
     report.programmes = static_cast<std::uint64_t>(totals.Int(1));

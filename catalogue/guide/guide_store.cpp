@@ -60,28 +60,39 @@ bool CGuideStore::Open(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder, ec);
   m_file = folder / kFileName;
   for (int attempt = 0; attempt < 2; ++attempt) {
+    m_stale = false;
     if (m_db.Open(m_file) && CreateSchema() && PrepareQueries()) return true;
     m_error = m_db.Error();
     m_byTvgId = {};
     m_byName = {};
     m_fromTime = {};
     m_db.Close();
-    // The guide is a cache of its sources: a damaged or foreign file is made anew.
-    if (attempt == 0) RemoveDatabaseFiles(m_file);
+    // The guide is a cache of its sources: a damaged or foreign file is made anew. Any other
+    // failure (a busy or unwritable database) leaves the file alone.
+    if (!m_stale) break;
+    RemoveDatabaseFiles(m_file);
   }
   return false;
 }
 
 bool CGuideStore::CreateSchema() {
   CSqliteStatement version = m_db.Prepare("PRAGMA user_version");
-  if (!version.Step()) return false;
-  const std::int64_t found = version.Int(0);
+  const bool read = version.Step();
+  const std::int64_t found = read ? version.Int(0) : -1;
   version = {};
-  if (found != 0 && found != kSchemaVersion) return false;
+  const int code = sqlite3_errcode(m_db.Handle());
+  m_stale = (!read && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)) ||
+            (read && found != 0 && found != kSchemaVersion);
+  if (!read || m_stale) return false;
   // A bigger page cache keeps an import's index pages in memory instead of spilling them.
-  return m_db.Exec("PRAGMA journal_mode=WAL") && m_db.Exec("PRAGMA synchronous=NORMAL") &&
-         m_db.Exec("PRAGMA cache_size=-16384") && m_db.Exec(kSchema) &&
-         m_db.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
+  if (!m_db.Exec("PRAGMA synchronous=NORMAL") || !m_db.Exec("PRAGMA cache_size=-16384")) return false;
+  // An existing guide is not written to here: another connection may be importing into it.
+  if (found == kSchemaVersion) return true;
+  // Readers go on reading the previous guide while an import writes the next one.
+  if (!m_db.Exec("PRAGMA journal_mode=WAL")) return false;
+  CSqliteTransaction transaction(m_db);
+  return transaction.Began() && m_db.Exec(kSchema) &&
+         m_db.Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion)) && transaction.Commit();
 }
 
 bool CGuideStore::PrepareQueries() {

@@ -133,6 +133,7 @@ class CGuideStore {
   CSqliteDb m_db;
   mutable CSqliteStatement m_byTvgId, m_byName, m_fromTime;
   std::string m_error;
+  bool m_stale = false;  // the file is no guide database of this version
 };
 
 // Catalogue channels have no tvg-id: they match by name.

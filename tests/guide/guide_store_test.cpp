@@ -88,12 +88,13 @@ TEST_F(GuideStoreTest, ImportReplacesWholeOrNotAtAll) {
   EXPECT_EQ(NowTitle(kDay0 + 10 * kHour), "-");
   EXPECT_EQ(store.Channels("s").size(), 1u);
 
-  // While an import runs, another connection (the window's) still sees the previous guide.
-  CGuideStore window;
-  ASSERT_TRUE(window.Open(dir.path() / "guide"));
+  // While an import runs, another connection (the window's, opened meanwhile) still sees the
+  // previous guide.
   std::string seenMeanwhile;
   int asked = 0;
   const GuideImportReport cancelled = Import("s", HourlyGuide("lost", 0, 5000), kDay0, [&] {
+    CGuideStore window;
+    EXPECT_TRUE(window.Open(dir.path() / "guide")) << window.Error();
     const GuideNowNext nn = window.NowAndNext(window.MatchChannel("a", "").channel, kDay0 + 3 * kHour);
     seenMeanwhile += nn.now ? nn.now->title : "-";
     return ++asked == 2;
