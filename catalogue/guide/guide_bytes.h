@@ -24,7 +24,7 @@ class CGuideBytes {
  public:
   static constexpr std::size_t kChunkBytes = 256 * 1024;
 
-  // A file; `ok` is false when it cannot be opened.
+  // A file; nothing when it cannot be opened.
   static std::unique_ptr<CGuideBytes> OpenFile(const std::filesystem::path& file, std::uint64_t maxText);
   // Bytes the caller keeps alive while reading.
   static std::unique_ptr<CGuideBytes> FromMemory(std::string_view bytes, std::uint64_t maxText);

@@ -78,7 +78,7 @@ TEST(XmltvReader, ChannelsProgrammesAndLanguages) {
       "<icon src=\"x\"/></channel>\n"
       "<programme start=\"20261209060000 +0300\" stop=\"20261209070000 +0300\" channel=\"one\">"
       "<title lang=\"en\">Morning</title><title lang=\"ru\">  Утро  </title><title lang=\"de\">Morgen</title>"
-      "<sub-title lang=\"de\">Teil 1</sub-title><sub-title lang=\"en\">Part 1</sub-title>"
+      "<sub-title lang=\"de\">Teil 1</sub-title><sub-title lang=\"en\">Episode 1</sub-title>"
       "<desc lang=\"ru-RU\">Новости &amp; <![CDATA[<погода>]]></desc>"
       "<credits><actor>Not a title</actor></credits><category lang=\"en\">News</category></programme>\n"));
   ASSERT_EQ(read.result.status, XmltvStatus::kOk);
