@@ -9,6 +9,7 @@ packages=(
   libmpv-dev
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   libcurl4-openssl-dev libpugixml-dev zlib1g-dev libsodium-dev minisign
+  libexpat1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
   libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   libssl-dev openssl

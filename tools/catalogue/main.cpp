@@ -2,6 +2,8 @@
 //   list FILE       what the player reads from FILE (exit 1 when it cannot load it)
 //   pack XML OUT    makes a catalogue file from an XML catalogue
 //   unpack FILE     prints the catalogue's XML as UTF-8
+//   guide FILE|URL [CHANNEL]  what the player makes of an XMLTV guide (exit 1 when refused)
+#include <ctime>
 #include <iostream>
 #include <string_view>
 
@@ -13,6 +15,9 @@ int main(int argc, char** argv) {
   if (command == "list" && argc == 3) return ListCatalogue(argv[2], std::cout, std::cerr);
   if (command == "pack" && argc == 4) return PackCatalogueFile(argv[2], argv[3], std::cerr);
   if (command == "unpack" && argc == 3) return UnpackCatalogue(argv[2], std::cout, std::cerr);
-  std::cerr << "usage: vantrel-catalogue list FILE | pack XML OUT | unpack FILE\n";
+  if (command == "guide" && (argc == 3 || argc == 4))
+    return GuideCommand(argv[2], argc == 4 ? std::optional<std::string>(argv[3]) : std::nullopt, std::time(nullptr),
+                        std::cout, std::cerr);
+  std::cerr << "usage: vantrel-catalogue list FILE | pack XML OUT | unpack FILE | guide FILE|URL [CHANNEL]\n";
   return 2;
 }
