@@ -177,6 +177,9 @@ class CReader {
     } else {
       auto& channels = m_playlist.MutableChannels();
       if (channels.size() >= kPlaylistMaxEntries) return false;
+      // Grown by hand so that the capacity never passes the entry limit.
+      if (channels.size() == channels.capacity())
+        channels.reserve(std::min(std::max<size_t>(channels.capacity() * 2, 1024), kPlaylistMaxEntries));
       m_entry.address = Span(address);
       m_entry.relative = IsRelativeAddress(address);
       if (m_entry.group.Empty()) m_entry.group = m_group;
@@ -327,7 +330,7 @@ PlaylistReadResult ReadPlaylist(std::string bytes, std::string_view base) {
   playlist.base = std::string(base);
   playlist.MutableText() = std::move(bytes);
   const std::string_view text = playlist.AllText();
-  playlist.MutableChannels().reserve(text.size() / 160);
+  playlist.MutableChannels().reserve(std::min(text.size() / 160, kPlaylistMaxEntries));
   CReader reader(playlist);
   if (IsPls(text)) {
     playlist.format = PlaylistFormat::kPls;
