@@ -87,9 +87,11 @@ TEST(PlaylistStore, ReimportRefusalsAndIds) {
   const PlaylistImport next = store.ImportFetched("http://h/other.pls", "[playlist]\nFile1=http://r/\n", {});
   ASSERT_TRUE(next.Ok());
   EXPECT_GT(next.id, first.id);
+  CPlaylistStore unloaded(dir / "p");  // a change before Load keeps what is there
+  ASSERT_TRUE(unloaded.ImportFetched("http://h/third.m3u", "http://t/\n", {}).Ok());
   CPlaylistStore reloaded(dir / "p");
   ASSERT_TRUE(reloaded.Load());
-  ASSERT_EQ(reloaded.Entries().size(), 1u);
+  ASSERT_EQ(reloaded.Entries().size(), 2u);
   EXPECT_TRUE(reloaded.Entries()[0].remote);
   EXPECT_EQ(reloaded.Entries()[0].source, "http://h/other.pls");
   EXPECT_EQ(reloaded.Read(next.id).playlist.format, PlaylistFormat::kPls);
@@ -102,9 +104,20 @@ TEST(PlaylistStore, UntrustedIndexAndWriteFailures) {
   const auto folder = dir / "p";
   std::filesystem::create_directories(folder);
   WriteBytes(folder / "index.xml", "<playlists><playlist");
-  CPlaylistStore broken(folder);
-  EXPECT_FALSE(broken.Load());
-  EXPECT_TRUE(broken.Entries().empty());
+  WriteBytes(folder / "7.m3u", "http://orphan/\n");
+  {
+    CPlaylistStore broken(folder);
+    EXPECT_FALSE(broken.Load());
+    EXPECT_TRUE(broken.Entries().empty());
+    // The next change keeps the damaged index aside and never takes an orphaned copy's name.
+    const PlaylistImport added = broken.ImportFetched("http://h/n.m3u", "http://n/\n", {});
+    ASSERT_TRUE(added.Ok());
+    EXPECT_EQ(added.id, 8u);
+    EXPECT_EQ(ReadBytes(folder / "index.xml.damaged"), "<playlists><playlist");
+    EXPECT_EQ(ReadBytes(folder / "7.m3u"), "http://orphan/\n");
+  }
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
 
   WriteBytes(dir / "secret.m3u", "http://x/\n");
   WriteBytes(folder / "1.m3u", "http://ok/\n");
@@ -123,6 +136,7 @@ TEST(PlaylistStore, UntrustedIndexAndWriteFailures) {
   std::filesystem::create_directory(folder / "index.xml");
   EXPECT_EQ(store.ImportFetched("http://h/x.m3u", "http://y/\n", {}).status, PlaylistImportStatus::kWriteFailed);
   EXPECT_FALSE(std::filesystem::exists(folder / "2.m3u"));  // its copy is taken back
+
   EXPECT_FALSE(store.Remove(1));
   EXPECT_EQ(store.Entries().size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(folder / "1.m3u"));
