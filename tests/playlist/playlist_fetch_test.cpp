@@ -55,9 +55,12 @@ class PlaylistServer {
       }
     });
     m_server.Get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/list.m3u"); });
-    m_server.Get("/live.ts", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_chunked_content_provider("video/mp2t", [this](size_t, httplib::DataSink& sink) {
-        const std::string packet(188 * 64, '\x47');
+    m_server.Get(R"(/live(\d))", [this](const httplib::Request& req, httplib::Response& res) {
+      // A labelled MPEG-TS stream, and the same without its media type.
+      res.set_chunked_content_provider(req.matches[1] == "1" ? "video/mp2t" : "application/octet-stream",
+                                       [this](size_t, httplib::DataSink& sink) {
+        std::string packet(188 * 64, '\0');
+        for (size_t i = 0; i < packet.size(); i += 188) packet[i] = '\x47';
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return !m_stopping && sink.write(packet.data(), packet.size());
       });
@@ -157,9 +160,11 @@ TEST_F(PlaylistFetchTest, AnswersThatAreNotAPlaylist) {
   EXPECT_EQ(moved.status, PlaylistFetchStatus::kFetched);
   EXPECT_EQ(moved.finalAddress, server.Url("/list.m3u"));
 
-  const PlaylistFetch live = FetchPlaylist(server.Url("/live.ts"));
-  EXPECT_EQ(live.status, PlaylistFetchStatus::kStream);
-  EXPECT_TRUE(live.bytes.empty());
+  for (const char* path : {"/live1", "/live2"}) {
+    const PlaylistFetch live = FetchPlaylist(server.Url(path));
+    EXPECT_EQ(live.status, PlaylistFetchStatus::kStream) << path;
+    EXPECT_TRUE(live.bytes.empty());
+  }
 
   const PlaylistFetch missing = FetchPlaylist(server.Url("/nothing.m3u"));
   EXPECT_EQ(missing.status, PlaylistFetchStatus::kHttpError);
