@@ -67,7 +67,8 @@ class CPlaylist {
   // Entries left out: no address, or a scheme the player must not open (javascript:,
   // vbscript:, data:, about:).
   std::size_t skipped = 0;
-  // The #EXTM3U line's url-tvg / x-tvg-url / tvg-url addresses, in file order.
+  // The #EXTM3U lines' url-tvg / x-tvg-url / tvg-url addresses, in file order, each once, at
+  // most 32.
   std::vector<std::string> guideAddresses;
   // What relative entries are resolved against: the playlist's address (http, https, ...) or
   // the path of its file. Empty: relative entries stay as written.

@@ -12,6 +12,9 @@
 namespace vantrel {
 namespace {
 
+// A guide or two per list is the rule; a header repeating thousands is not kept whole.
+constexpr size_t kMaxGuideAddresses = 32;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -70,7 +73,7 @@ std::int32_t ParseDuration(std::string_view s) {
 
 class CReader {
  public:
-  CReader(CPlaylist& playlist) : m_playlist(playlist), m_text(playlist.AllText()) {}
+  explicit CReader(CPlaylist& playlist) : m_playlist(playlist), m_text(playlist.AllText()) {}
 
   PlaylistRefusal ReadM3u() {
     CLines lines(m_text);
@@ -279,7 +282,9 @@ class CReader {
         while (from <= value.size()) {
           const size_t comma = std::min(value.find(',', from), value.size());
           const std::string_view one = Trim(value.substr(from, comma - from));
-          if (!one.empty()) m_playlist.guideAddresses.emplace_back(one);
+          auto& guides = m_playlist.guideAddresses;
+          if (!one.empty() && guides.size() < kMaxGuideAddresses && std::find(guides.begin(), guides.end(), one) == guides.end())
+            guides.emplace_back(one);
           from = comma + 1;
         }
       }

@@ -278,6 +278,9 @@ TEST(PlaylistReader, MemoryStaysBoundedOnHugeInput) {
     const PlaylistReadResult r = ReadPlaylist(std::move(tiny), "/x/list.m3u");
     EXPECT_EQ(r.refusal, PlaylistRefusal::kTooManyEntries);
   }
+  std::string guides = "#EXTM3U url-tvg=\"";
+  for (int i = 0; i < 100'000; ++i) guides += "http://g/" + std::to_string(i % 1000) + ",";
+  EXPECT_EQ(ReadPlaylist(guides + "\"\n", "").playlist.guideAddresses.size(), 32u);
   EXPECT_LT(heap(), before + (1u << 20));  // everything given back
 
   std::string real = "#EXTM3U\n";
