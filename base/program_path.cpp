@@ -28,6 +28,8 @@ std::filesystem::path ProgramFolderFile(const char* literal) {
   return std::filesystem::path(ProgramFolder().native() + literal);
 }
 
+std::filesystem::path UserDataFolder() { return ProgramFolder(); }
+
 std::string ProgramName() { return Kept().stem().string(); }
 
 void RemoveLeftoverProgramFile() {

@@ -22,6 +22,8 @@ const std::filesystem::path& ProgramFile();
 std::filesystem::path ProgramFolder();
 // ProgramFolder() followed by one of the literals above.
 std::filesystem::path ProgramFolderFile(const char* literal);
+// Where the user's own files live (imported playlists, ...): the program folder today.
+std::filesystem::path UserDataFolder();
 // The program file's name without extension: the settings store's application name.
 std::string ProgramName();
 

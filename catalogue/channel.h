@@ -16,6 +16,11 @@ struct CChannel {
   std::u16string description;
   std::u16string genre;
   std::u16string country;
+  // Channels from playlists only; empty for the catalogue's. The player and the recorder send
+  // userAgent and referrer with their requests; the favourites file keeps all three.
+  std::u16string logo{};
+  std::u16string userAgent{};
+  std::u16string referrer{};
 
   friend bool operator==(const CChannel&, const CChannel&) = default;
 };
