@@ -50,6 +50,10 @@ constexpr FramePiece kFrame[] = {
     {kSkin33, D::kAnchorStretch, D::kAnchorFollowBottom, D::kHitBottom, false, 534, 466, 711, -1},
     {kSkin34, D::kAnchorFollow, D::kAnchorFollowBottom, D::kHitRight | D::kHitBottom, true, 711, 450, -1, -1},
 };
+// The search field and the third view's radio button, placed where every skin's catalogue
+// panel has room for them without moving a control of the two catalogue views.
+constexpr QRect kSearchRect{744, 56, 241, 24};
+constexpr QRect kByPlaylistsRect{750, 420, 120, 20};
 constexpr int kTopEdge = 1, kTopRight = 2, kCentre = 4, kRightEdge = 5, kBottomLeft = 7;
 
 }  // namespace
@@ -92,6 +96,7 @@ void CVantrelDlg::LayOutControls() {
   m_newChannels.setText(ResString(res::IDS_NEW_CHANNELS_LABEL));
   m_byCountries.setText(ResString(res::IDS_BY_COUNTRIES));
   m_byGenres.setText(ResString(res::IDS_BY_GENRES));
+  m_byPlaylists.setText(ResString(res::IDS_BY_PLAYLISTS));
   const struct {
     QWidget* control;
     QRect rect;
@@ -103,6 +108,8 @@ void CVantrelDlg::LayOutControls() {
       {&m_tree, {744, 82, 241, 218}, kAnchorFollow, kAnchorTop},
       {&m_byCountries, {750, 308, 120, 20}, kAnchorFollow, kAnchorTop},
       {&m_byGenres, {880, 308, 120, 20}, kAnchorFollow, kAnchorTop},
+      {&m_byPlaylists, kByPlaylistsRect, kAnchorFollow, kAnchorTop},
+      {&m_search, kSearchRect, kAnchorFollow, kAnchorTop},
       {&m_description, {744, 328, 241, 60}, kAnchorFollow, kAnchorTop},
       {&m_siteUrl, {744, 395, 140, 20}, kAnchorFollow, kAnchorTop},
       {&m_bitRate, {888, 395, 96, 20}, kAnchorFollow, kAnchorTop},
@@ -114,7 +121,8 @@ void CVantrelDlg::LayOutControls() {
   }
   // The panels' controls appear when their panel has slid open.
   for (QWidget* hidden : std::initializer_list<QWidget*>{&m_newChannels, &m_tree, &m_byCountries, &m_byGenres,
-                                                         &m_description, &m_siteUrl, &m_bitRate, &m_favorites})
+                                                         &m_byPlaylists, &m_search, &m_description, &m_siteUrl,
+                                                         &m_bitRate, &m_favorites})
     hidden->hide();
   // The boxes keep their design width; their texts are made to fit whatever the desktop's font.
   FitTextsToWidth({&m_alwaysOnTop, &m_hideControls});
@@ -141,8 +149,9 @@ void CVantrelDlg::ConnectControls() {
   connect(&m_hideControls, &QCheckBox::clicked, this, [this] { OnCommand(ctl::kHideControls); });
   connect(&m_byCountries, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByCountries); });
   connect(&m_byGenres, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByGenres); });
-  connect(&m_tree, &QTreeWidget::itemSelectionChanged, this, &CVantrelDlg::OnTreeSelectionChanged);
-  connect(&m_tree, &QTreeWidget::itemDoubleClicked, this, &CVantrelDlg::OnTreeDoubleClick);
+  connect(&m_byPlaylists, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByPlaylists); });
+  connect(&m_tree, &CChannelTreeView::SelectionChanged, this, &CVantrelDlg::OnTreeSelectionChanged);
+  connect(&m_tree, &QAbstractItemView::doubleClicked, this, &CVantrelDlg::OnTreeDoubleClick);
   connect(&m_favorites, &CFavoritesListView::Clicked, this, &CVantrelDlg::OnFavoritesClick);
   connect(&m_favorites, &CFavoritesListView::DoubleClicked, this, &CVantrelDlg::OnFavoritesDoubleClick);
   connect(&m_player, &CMediaplayer::PlayStateChange, this, &CVantrelDlg::OnPlayStateChange);

@@ -31,6 +31,21 @@ inline constexpr int IDS_PLAYING = 160;
 inline constexpr int IDS_TRANSITIONING = 161;
 inline constexpr int IDS_RECORD_UNSUPPORTED = 162;
 
+// The user's playlists and the search field.
+inline constexpr int IDS_BY_PLAYLISTS = 400;
+inline constexpr int IDS_SEARCH_HINT = 401;
+inline constexpr int IDS_OPEN_PLAYLIST = 402;
+inline constexpr int IDS_REMOVE_PLAYLIST = 403;
+inline constexpr int IDS_CATALOGUE_SOURCE = 404;
+inline constexpr int IDS_PLAYLIST_ADDRESS = 405;     // label of the chooser's field
+inline constexpr int IDS_PLAYLIST_FILTER = 406;      // file chooser filter
+inline constexpr int IDS_BROWSE = 407;
+inline constexpr int IDS_GROUP_DETAIL = 408;
+inline constexpr int IDS_ADDRESS_DETAIL = 409;
+inline constexpr int IDS_PLAYLIST_ERROR = 410;       // followed by the reader's reason
+inline constexpr int IDS_REMOVE_PLAYLIST_QUESTION = 411;  // %1: the playlist's title
+inline constexpr int IDS_PLAYLIST_SKIPPED = 412;     // %1: entries skipped
+
 // Icon.
 inline constexpr int IDI_MAIN = 133;
 

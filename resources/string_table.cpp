@@ -49,10 +49,28 @@ constexpr std::array<std::pair<int, std::u16string_view>, 26> kStrings{{
     {res::IDS_RECORD_UNSUPPORTED, u"Запись канала выбранного типа невозможна."},
 }};
 
+constexpr std::pair<int, std::u16string_view> kPlaylistStrings[] = {
+    {res::IDS_BY_PLAYLISTS, u"По спискам"},
+    {res::IDS_SEARCH_HINT, u"Поиск канала"},
+    {res::IDS_OPEN_PLAYLIST, u"Открыть список…"},
+    {res::IDS_REMOVE_PLAYLIST, u"Удалить список"},
+    {res::IDS_CATALOGUE_SOURCE, u"Каталог"},
+    {res::IDS_PLAYLIST_ADDRESS, u"Файл или адрес списка каналов:"},
+    {res::IDS_PLAYLIST_FILTER, u"Списки каналов (*.m3u *.m3u8 *.pls);;Все файлы (*)"},
+    {res::IDS_BROWSE, u"Обзор…"},
+    {res::IDS_GROUP_DETAIL, u"Группа: "},
+    {res::IDS_ADDRESS_DETAIL, u"Адрес: "},
+    {res::IDS_PLAYLIST_ERROR, u"Не удалось открыть список каналов: "},
+    {res::IDS_REMOVE_PLAYLIST_QUESTION, u"Удалить список «%1»?"},
+    {res::IDS_PLAYLIST_SKIPPED, u"Пропущено записей: %1"},
+};
+
 }  // namespace
 
 std::u16string_view LoadResString(int id) {
   for (const auto& [key, text] : kStrings)
+    if (key == id) return text;
+  for (const auto& [key, text] : kPlaylistStrings)
     if (key == id) return text;
   return {};
 }
