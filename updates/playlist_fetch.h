@@ -73,8 +73,13 @@ class CPlaylistRefresh {
   std::thread m_thread;
 };
 
-// Synchronous refresh of one remote entry: fetch with its validators, then ApplyFetched on
-// success. For tools and tests; the program uses CPlaylistRefresh.
-PlaylistFetchStatus RefreshPlaylist(CPlaylistStore& store, std::uint32_t id, std::u16string_view userAgent = {});
+// Synchronous refresh of one remote entry: fetch with its validators, then ApplyFetched when a
+// body came (`import` then says whether it was kept). For tools and tests; the program uses
+// CPlaylistRefresh.
+struct PlaylistRefreshOutcome {
+  PlaylistFetchStatus fetch = PlaylistFetchStatus::kNotConnected;
+  PlaylistImport import;
+};
+PlaylistRefreshOutcome RefreshPlaylist(CPlaylistStore& store, std::uint32_t id, std::u16string_view userAgent = {});
 
 }  // namespace vantrel
