@@ -120,8 +120,8 @@ class ChannelModelsTest : public QObject {
     QCOMPARE(Rows(model), QStringList({"Sport 2 — my.m3u"}));
     model.Search("sport");
     QCOMPARE(Rows(model), sport);
-    model.Search("o");
-    QCOMPARE(Rows(model).size(), 6);
+    model.Search("o");  // a Latin o: "Новости" is not among them
+    QCOMPARE(Rows(model).size(), 4);
     model.Search("sport");
     model.SetItems({{&m_playlist[0], 0}}, "Каталог", {"other.m3u"});
     QCOMPARE(Rows(model), QStringList({"Sport 1 — other.m3u"}));
@@ -195,8 +195,8 @@ class ChannelModelsTest : public QObject {
     QCoreApplication::sendEvent(&field, &escape);
     QVERIFY(escape.isAccepted());
     QVERIFY(field.text().isEmpty());
-    QTest::keyClicks(&field, "ё");
-    QCOMPARE(field.text(), QString("ё"));
+    QTest::keyClicks(&field, "news");
+    QCOMPARE(field.text(), QString("news"));
   }
 };
 
