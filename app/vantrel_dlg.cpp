@@ -44,8 +44,7 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_byGenres.setObjectName(QStringLiteral("byGenres"));
   m_byPlaylists.setObjectName(QStringLiteral("byPlaylists"));
   m_search.setObjectName(QStringLiteral("channelSearch"));
-  // A static text: from the top-left corner, wrapped within its box; its box reaches over the
-  // tree's first rows, and clicks there belong to the tree.
+  // A static text: from the top-left corner, wrapped within its box; clicks go through it.
   m_newChannels.setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_newChannels.setWordWrap(true);
   m_newChannels.setAttribute(Qt::WA_TransparentForMouseEvents);

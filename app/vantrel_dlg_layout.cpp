@@ -50,10 +50,14 @@ constexpr FramePiece kFrame[] = {
     {kSkin33, D::kAnchorStretch, D::kAnchorFollowBottom, D::kHitBottom, false, 534, 466, 711, -1},
     {kSkin34, D::kAnchorFollow, D::kAnchorFollowBottom, D::kHitRight | D::kHitBottom, true, 711, 450, -1, -1},
 };
-// The search field and the third view's radio button, placed where every skin's catalogue
-// panel has room for them without moving a control of the two catalogue views.
+// The catalogue panel is the same shape in every skin. The search field takes the row above
+// the tree where the new-channels label was; the tree keeps its top (its rows stay where they
+// were) and gives up its last rows to the label and to the third view's radio button, which
+// sits right above the other two.
 constexpr QRect kSearchRect{744, 56, 241, 24};
-constexpr QRect kByPlaylistsRect{750, 420, 120, 20};
+constexpr QRect kTreeRect{744, 82, 241, 170};
+constexpr QRect kNewChannelsRect{750, 256, 235, 20};
+constexpr QRect kByPlaylistsRect{750, 282, 120, 20};
 constexpr int kTopEdge = 1, kTopRight = 2, kCentre = 4, kRightEdge = 5, kBottomLeft = 7;
 
 }  // namespace
@@ -104,8 +108,8 @@ void CVantrelDlg::LayOutControls() {
   } controls[] = {
       {&m_alwaysOnTop, {230, 480, 180, 22}, kAnchorLeft, kAnchorFollowBottom},
       {&m_hideControls, {230, 500, 180, 22}, kAnchorLeft, kAnchorFollowBottom},
-      {&m_newChannels, {750, 55, 200, 50}, kAnchorFollow, kAnchorTop},
-      {&m_tree, {744, 82, 241, 218}, kAnchorFollow, kAnchorTop},
+      {&m_newChannels, kNewChannelsRect, kAnchorFollow, kAnchorTop},
+      {&m_tree, kTreeRect, kAnchorFollow, kAnchorTop},
       {&m_byCountries, {750, 308, 120, 20}, kAnchorFollow, kAnchorTop},
       {&m_byGenres, {880, 308, 120, 20}, kAnchorFollow, kAnchorTop},
       {&m_byPlaylists, kByPlaylistsRect, kAnchorFollow, kAnchorTop},
