@@ -13,17 +13,25 @@ namespace vantrel {
 
 namespace {
 
-QString RefusalText(PlaylistRefusal refusal) { return ResString(res::IDS_PLAYLIST_ERROR) + DescribeRefusal(refusal); }
+QString ErrorText(int reasonId) { return ResString(res::IDS_PLAYLIST_ERROR) + ResString(reasonId); }
+
+QString RefusalText(PlaylistRefusal refusal) {
+  switch (refusal) {
+    case PlaylistRefusal::kTooLarge: return ErrorText(res::IDS_PLAYLIST_TOO_LARGE);
+    case PlaylistRefusal::kHtml: return ErrorText(res::IDS_PLAYLIST_HTML);
+    case PlaylistRefusal::kBinary: return ErrorText(res::IDS_PLAYLIST_BINARY);
+    case PlaylistRefusal::kTooManyEntries: return ErrorText(res::IDS_PLAYLIST_TOO_MANY);
+    default: return ErrorText(res::IDS_PLAYLIST_UNREADABLE);
+  }
+}
 
 QString FetchFailureText(const PlaylistFetch& fetch) {
-  QString reason;
   switch (fetch.status) {
-    case PlaylistFetchStatus::kHttpError: reason = QStringLiteral("HTTP %1").arg(fetch.httpCode); break;
-    case PlaylistFetchStatus::kTooLarge: reason = DescribeRefusal(PlaylistRefusal::kTooLarge); break;
-    case PlaylistFetchStatus::kReadFailed: reason = QStringLiteral("the answer broke off"); break;
-    default: reason = QStringLiteral("no answer"); break;
+    case PlaylistFetchStatus::kHttpError: return ErrorText(res::IDS_PLAYLIST_HTTP).arg(fetch.httpCode);
+    case PlaylistFetchStatus::kTooLarge: return ErrorText(res::IDS_PLAYLIST_TOO_LARGE);
+    case PlaylistFetchStatus::kReadFailed: return ErrorText(res::IDS_PLAYLIST_BROKE_OFF);
+    default: return ErrorText(res::IDS_PLAYLIST_NO_ANSWER);
   }
-  return ResString(res::IDS_PLAYLIST_ERROR) + reason;
 }
 
 std::vector<CChannel> ChannelsOf(const CPlaylist& playlist) {
@@ -120,7 +128,7 @@ bool CPlaylistShelf::Open(const QString& fileOrAddress) {
     case PlaylistImportStatus::kReplaced: Show(import.id, playlist); break;
     case PlaylistImportStatus::kStream: emit PlayStream(path); break;
     case PlaylistImportStatus::kRefused: emit Failed(RefusalText(import.refusal)); return false;
-    case PlaylistImportStatus::kWriteFailed: emit Failed(RefusalText(PlaylistRefusal::kCannotRead)); return false;
+    case PlaylistImportStatus::kWriteFailed: emit Failed(ErrorText(res::IDS_PLAYLIST_NOT_SAVED)); return false;
   }
   return true;
 }
@@ -141,7 +149,8 @@ void CPlaylistShelf::ImportFetched(const QString& address, PlaylistFetch fetch) 
       m_store->ImportFetched(address.toStdString(), std::move(fetch.bytes), fetch.validators, &playlist);
   if (import.Ok()) Show(import.id, playlist);
   else if (import.status == PlaylistImportStatus::kStream) emit PlayStream(address);
-  else emit Failed(RefusalText(import.refusal == PlaylistRefusal::kNone ? PlaylistRefusal::kCannotRead : import.refusal));
+  else if (import.status == PlaylistImportStatus::kWriteFailed) emit Failed(ErrorText(res::IDS_PLAYLIST_NOT_SAVED));
+  else emit Failed(RefusalText(import.refusal));
 }
 
 bool CPlaylistShelf::Remove(size_t position) {

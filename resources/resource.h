@@ -44,7 +44,16 @@ inline constexpr int IDS_GROUP_DETAIL = 408;
 inline constexpr int IDS_ADDRESS_DETAIL = 409;
 inline constexpr int IDS_PLAYLIST_ERROR = 410;       // followed by the reader's reason
 inline constexpr int IDS_REMOVE_PLAYLIST_QUESTION = 411;  // %1: the playlist's title
-inline constexpr int IDS_PLAYLIST_SKIPPED = 412;     // %1: entries skipped
+// Reasons after IDS_PLAYLIST_ERROR.
+inline constexpr int IDS_PLAYLIST_UNREADABLE = 413;
+inline constexpr int IDS_PLAYLIST_TOO_LARGE = 414;
+inline constexpr int IDS_PLAYLIST_HTML = 415;
+inline constexpr int IDS_PLAYLIST_BINARY = 416;
+inline constexpr int IDS_PLAYLIST_TOO_MANY = 417;
+inline constexpr int IDS_PLAYLIST_HTTP = 418;         // %1: the HTTP status
+inline constexpr int IDS_PLAYLIST_NO_ANSWER = 419;
+inline constexpr int IDS_PLAYLIST_BROKE_OFF = 420;
+inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 
 // Icon.
 inline constexpr int IDI_MAIN = 133;

@@ -62,7 +62,15 @@ constexpr std::pair<int, std::u16string_view> kPlaylistStrings[] = {
     {res::IDS_ADDRESS_DETAIL, u"Адрес: "},
     {res::IDS_PLAYLIST_ERROR, u"Не удалось открыть список каналов: "},
     {res::IDS_REMOVE_PLAYLIST_QUESTION, u"Удалить список «%1»?"},
-    {res::IDS_PLAYLIST_SKIPPED, u"Пропущено записей: %1"},
+    {res::IDS_PLAYLIST_UNREADABLE, u"файл не читается."},
+    {res::IDS_PLAYLIST_TOO_LARGE, u"он больше 64 МБ."},
+    {res::IDS_PLAYLIST_HTML, u"это веб-страница, а не список каналов."},
+    {res::IDS_PLAYLIST_BINARY, u"это двоичные данные, а не список каналов."},
+    {res::IDS_PLAYLIST_TOO_MANY, u"в нём больше миллиона записей."},
+    {res::IDS_PLAYLIST_HTTP, u"сервер ответил кодом %1."},
+    {res::IDS_PLAYLIST_NO_ANSWER, u"сервер не отвечает."},
+    {res::IDS_PLAYLIST_BROKE_OFF, u"передача прервалась."},
+    {res::IDS_PLAYLIST_NOT_SAVED, u"его копию не удалось сохранить."},
 };
 
 }  // namespace
