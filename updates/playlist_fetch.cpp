@@ -35,6 +35,13 @@ bool IsMediaNotPlaylist(std::string type) {
          type.find("m3u") == std::string::npos;
 }
 
+// Media sent without a media type (application/octet-stream) shows itself by zero bytes at
+// its start, which no playlist has; UTF-16 text, which has them too, starts with its mark.
+bool LooksBinary(std::string_view first) {
+  if (first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF")) return false;
+  return first.substr(0, 1024).find('\0') != std::string_view::npos;
+}
+
 // Header values cannot hold line breaks; they would start a header of their own.
 std::string HeaderSafe(std::string text) {
   std::replace_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
@@ -75,7 +82,7 @@ class CFetch {
   }
 
   bool Body(std::string_view data) {
-    if (m_result.bytes.empty() && IsMediaNotPlaylist(m_contentType)) {
+    if (m_result.bytes.empty() && (IsMediaNotPlaylist(m_contentType) || LooksBinary(data))) {
       stream = true;  // a live stream never ends: stop at its first bytes
       return false;
     }

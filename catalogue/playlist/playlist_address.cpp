@@ -96,7 +96,7 @@ bool IsForbiddenAddress(std::string_view address) {
 }
 
 bool IsRelativeAddress(std::string_view address) {
-  if (address.empty() || address[0] == '/' || address[0] == '\\') return false;
+  if (address.empty()) return false;
   if (address.size() >= 3 && IsAlpha(address[0]) && address[1] == ':') return false;  // a drive
   return SchemeSize(address) == 0;
 }
@@ -104,6 +104,7 @@ bool IsRelativeAddress(std::string_view address) {
 std::string ResolveAddress(std::string_view base, std::string_view entry) {
   if (base.empty() || !IsRelativeAddress(entry)) return std::string(entry);
   if (!AddressScheme(base).empty()) return ResolveAgainstUrl(base, entry);
+  if (entry[0] == '/' || entry[0] == '\\') return std::string(entry);  // an absolute path
   std::string local(entry);
   std::replace(local.begin(), local.end(), '\\', '/');
   const size_t slash = base.rfind('/');

@@ -12,14 +12,17 @@ std::string AddressScheme(std::string_view address);
 // javascript:, vbscript:, data: and about: name no stream; the player must not open them.
 bool IsForbiddenAddress(std::string_view address);
 
-// True for an entry that needs the playlist's base: no scheme and not an absolute path.
+// True for an entry that may need the playlist's base: no scheme, and not a Windows drive
+// path. Whether the base changes it is ResolveAddress's call ("/x" does against an address,
+// not against a file).
 bool IsRelativeAddress(std::string_view address);
 
 // Resolves a relative entry against the playlist's base:
 // - a base with a scheme (http://host/dir/list.m3u?x): "//h/p" takes the base's scheme,
 //   "/p" the base's scheme and host, anything else replaces the base's last path segment;
 //   "." and ".." segments are removed;
-// - a base without a scheme is a file path: the entry (with "\" read as "/") goes beside it.
+// - a base without a scheme is a file path: an absolute path stays, anything else (with "\"
+//   read as "/") goes beside the file.
 // An empty base, or an entry that is not relative, comes back unchanged.
 std::string ResolveAddress(std::string_view base, std::string_view entry);
 

@@ -75,33 +75,36 @@ class CReader {
   PlaylistRefusal ReadM3u() {
     CLines lines(m_text);
     std::string_view line;
-    bool first = true;
     m_playlist.format = PlaylistFormat::kPlainM3u;
     while (lines.Next(line)) {
       line = Trim(line);
       if (line.empty()) continue;
       if (line[0] == '#') {
         if (StartsWithNoCase(line, "#extinf:")) {
-          if (m_haveInfo) ++m_playlist.skipped;  // the previous one never got an address
-          StartEntry();
+          if (m_haveInfo) {  // the previous one never got an address
+            ++m_playlist.skipped;
+            StartEntry();
+          }
+          // Options and #EXTGRP read since the last address stay with this entry.
           ReadExtinf(line.substr(8));
           m_haveInfo = true;
           m_playlist.format = PlaylistFormat::kExtendedM3u;
-        } else if (StartsWithNoCase(line, "#ext-x-")) {
+        } else if (StartsWithNoCase(line, "#ext-x-") && m_playlist.Channels().empty() && m_playlist.skipped == 0) {
+          // HLS tags come before the first segment or variant. After channels they are noise
+          // in a channel list, not a reason to drop it.
           m_playlist.format = PlaylistFormat::kHls;
           return PlaylistRefusal::kNone;
         } else if (StartsWithNoCase(line, "#extgrp:")) {
           m_group = Span(Trim(line.substr(8)));
         } else if (StartsWithNoCase(line, "#extvlcopt:")) {
           ReadOption(Trim(line.substr(11)));
-        } else if (first && StartsWithNoCase(line, "#extm3u")) {
+        } else if (StartsWithNoCase(line, "#extm3u")) {
           m_playlist.format = PlaylistFormat::kExtendedM3u;
           ReadHeader(line.substr(7));
         }
       } else if (!AddEntry(line)) {
         return PlaylistRefusal::kTooManyEntries;
       }
-      first = false;
     }
     if (m_haveInfo) ++m_playlist.skipped;
     return PlaylistRefusal::kNone;
@@ -177,6 +180,9 @@ class CReader {
     } else {
       auto& channels = m_playlist.MutableChannels();
       if (channels.size() >= kPlaylistMaxEntries) return false;
+      // Grown by hand so that the capacity never passes the entry limit.
+      if (channels.size() == channels.capacity())
+        channels.reserve(std::min(std::max<size_t>(channels.capacity() * 2, 1024), kPlaylistMaxEntries));
       m_entry.address = Span(address);
       m_entry.relative = IsRelativeAddress(address);
       if (m_entry.group.Empty()) m_entry.group = m_group;
@@ -327,7 +333,7 @@ PlaylistReadResult ReadPlaylist(std::string bytes, std::string_view base) {
   playlist.base = std::string(base);
   playlist.MutableText() = std::move(bytes);
   const std::string_view text = playlist.AllText();
-  playlist.MutableChannels().reserve(text.size() / 160);
+  playlist.MutableChannels().reserve(std::min(text.size() / 160, kPlaylistMaxEntries));
   CReader reader(playlist);
   if (IsPls(text)) {
     playlist.format = PlaylistFormat::kPls;

@@ -44,13 +44,26 @@ CPlaylistStore::CPlaylistStore(std::filesystem::path folder) : m_folder(std::mov
 bool CPlaylistStore::Load() {
   m_entries.clear();
   m_nextId = 1;
-  const std::filesystem::path index = m_folder / kIndexFile;
+  m_loaded = true;
+  m_indexDamaged = false;
   std::error_code ec;
+  // Ids go past every copy in the folder, listed or not, so that no copy is ever overwritten
+  // by a new playlist's (a damaged index leaves its copies behind).
+  for (const auto& file : std::filesystem::directory_iterator(m_folder, ec)) {
+    const std::string name = file.path().filename().string();
+    const size_t digits = name.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string::npos || digits > 9) continue;
+    m_nextId = std::max<std::uint32_t>(m_nextId, static_cast<std::uint32_t>(std::stoul(name.substr(0, digits))) + 1);
+  }
+  const std::filesystem::path index = m_folder / kIndexFile;
   if (!std::filesystem::exists(index, ec)) return true;
   pugi::xml_document document;
   const pugi::xml_node root = document.load_file(index.c_str()) ? document.child("playlists") : pugi::xml_node();
-  if (!root) return false;
-  m_nextId = std::max(1u, root.attribute("next").as_uint(1));
+  if (!root) {
+    m_indexDamaged = true;
+    return false;
+  }
+  m_nextId = std::max(m_nextId, root.attribute("next").as_uint(1));
   for (const pugi::xml_node node : root.children("playlist")) {
     CPlaylistEntry entry;
     entry.id = node.attribute("id").as_uint(0);
@@ -113,6 +126,7 @@ PlaylistImport CPlaylistStore::ApplyFetched(std::uint32_t id, std::string bytes,
 
 PlaylistImport CPlaylistStore::Keep(std::string_view source, bool remote, std::string bytes,
                                     const PlaylistValidators& validators, CPlaylist* playlist) {
+  if (!m_loaded) Load();  // never write an index without the entries already in it
   // Parsed from a copy: the copy kept on disk is the bytes exactly as they came.
   PlaylistReadResult read = ReadPlaylist(bytes, source);
   if (!read.Ok()) return {PlaylistImportStatus::kRefused, read.refusal, 0};
@@ -156,6 +170,7 @@ PlaylistImport CPlaylistStore::Keep(std::string_view source, bool remote, std::s
 }
 
 bool CPlaylistStore::Remove(std::uint32_t id) {
+  if (!m_loaded) Load();
   const auto it = std::find_if(m_entries.begin(), m_entries.end(), [id](const CPlaylistEntry& e) { return e.id == id; });
   if (it == m_entries.end()) return false;
   const CPlaylistEntry removed = *it;
@@ -170,7 +185,7 @@ bool CPlaylistStore::Remove(std::uint32_t id) {
   return true;
 }
 
-bool CPlaylistStore::SaveIndex() const {
+bool CPlaylistStore::SaveIndex() {
   pugi::xml_document document;
   pugi::xml_node root = document.append_child("playlists");
   root.append_attribute("next") = m_nextId;
@@ -188,6 +203,12 @@ bool CPlaylistStore::SaveIndex() const {
   document.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
   std::error_code ec;
   std::filesystem::create_directories(m_folder, ec);
+  // A damaged index is kept aside for whoever wants to look at it, not replaced unseen.
+  if (m_indexDamaged) {
+    std::filesystem::rename(m_folder / kIndexFile, m_folder / "index.xml.damaged", ec);
+    if (ec) return false;
+    m_indexDamaged = false;
+  }
   return ReplaceFileContents(m_folder / kIndexFile, text.str());
 }
 

@@ -57,7 +57,9 @@ class CPlaylistStore {
   const std::filesystem::path& Folder() const { return m_folder; }
   // Reads the index. A missing index is an empty store; entries whose copy is missing are
   // dropped from the list (the index is not rewritten until the next change). False only when
-  // an index exists and cannot be read as one; the store is then empty.
+  // an index exists and cannot be read as one; the store is then empty, and the next change
+  // moves the damaged index aside (index.xml.damaged) before writing a new one. Changes made
+  // before any Load load first.
   bool Load();
   const std::vector<CPlaylistEntry>& Entries() const { return m_entries; }
   const CPlaylistEntry* Find(std::uint32_t id) const;
@@ -85,11 +87,13 @@ class CPlaylistStore {
  private:
   PlaylistImport Keep(std::string_view source, bool remote, std::string bytes, const PlaylistValidators& validators,
                       CPlaylist* playlist);
-  bool SaveIndex() const;
+  bool SaveIndex();
 
   std::filesystem::path m_folder;
   std::vector<CPlaylistEntry> m_entries;
   std::uint32_t m_nextId = 1;
+  bool m_loaded = false;
+  bool m_indexDamaged = false;
 };
 
 // UserDataFolder() + "/playlists".

@@ -7,8 +7,6 @@
 
 namespace vantrel::tool {
 
-namespace {
-
 // One item per line: line breaks and tabs inside texts are shown escaped.
 std::string Printable(std::u16string_view text) {
   std::string out;
@@ -23,6 +21,8 @@ std::string Printable(std::u16string_view text) {
   }
   return out;
 }
+
+namespace {
 
 void PrintCounts(const char* title, const ChannelCounts& counts, std::ostream& out) {
   out << title << ":\n";
