@@ -15,6 +15,8 @@
 
 namespace vantrel {
 
+class CChannelMatcher;
+
 // A channel search can find, and where it comes from (kCatalogueSource or a playlist's position).
 struct SearchItem {
   const CChannel* channel = nullptr;
@@ -30,19 +32,17 @@ class IChannelMatcher {
   virtual std::vector<uint32_t> Find(std::u16string_view query) = 0;
 };
 
-// The matcher used until another is set: the query, folded by FoldLetter, as a substring of the
-// folded name, group or country. A query that extends the previous one searches only the
-// previous hits, as typing does.
-class CFoldedTextMatcher : public IChannelMatcher {
+// The program's matcher: CChannelMatcher (catalogue/playlist) over the items' name, group and
+// country.
+class CStoreChannelMatcher : public IChannelMatcher {
  public:
+  CStoreChannelMatcher();
+  ~CStoreChannelMatcher() override;
   void Index(std::span<const SearchItem> items) override;
   std::vector<uint32_t> Find(std::u16string_view query) override;
 
  private:
-  std::u16string m_text;          // every item's folded fields, each item ended by a 0
-  std::vector<uint32_t> m_starts;  // where each item begins in m_text, then its end
-  std::u16string m_lastQuery;
-  std::vector<uint32_t> m_lastHits;
+  std::unique_ptr<CChannelMatcher> m_matcher;
 };
 
 class CChannelSearchModel : public QAbstractListModel {
@@ -52,7 +52,7 @@ class CChannelSearchModel : public QAbstractListModel {
   explicit CChannelSearchModel(QObject* parent = nullptr);
   ~CChannelSearchModel() override;
 
-  // Replaces the matcher (nullptr restores CFoldedTextMatcher) and indexes the items again.
+  // Replaces the matcher (nullptr restores CStoreChannelMatcher) and indexes the items again.
   void SetMatcher(std::unique_ptr<IChannelMatcher> matcher);
   // The channels searched, and the names shown for their sources: `playlistTitles[i]` for
   // source i, `catalogueName` for the catalogue. The records must outlive the next call.

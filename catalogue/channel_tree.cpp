@@ -6,15 +6,15 @@
 
 namespace vantrel {
 
-char16_t FoldLetter(char16_t c) {
+namespace {
+
+char16_t Fold(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
   if (c >= u'\u0410' && c <= u'\u042F') return static_cast<char16_t>(c + 0x20);  // А..Я
   if (c == u'\u0401' || c == u'\u0451') return u'\u0435';                         // Ё, ё -> е
   if (c >= u'\u0400' && c <= u'\u040F') return static_cast<char16_t>(c + 0x50);  // Ѐ..Џ
   return c;
 }
-
-namespace {
 
 void SortByLabel(std::vector<ChannelTreeNode>& nodes) {
   std::stable_sort(nodes.begin(), nodes.end(), [](const ChannelTreeNode& a, const ChannelTreeNode& b) {
@@ -27,7 +27,7 @@ void SortByLabel(std::vector<ChannelTreeNode>& nodes) {
 int CompareTreeLabels(std::u16string_view a, std::u16string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const char16_t x = FoldLetter(a[i]), y = FoldLetter(b[i]);
+    const char16_t x = Fold(a[i]), y = Fold(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;

@@ -41,10 +41,6 @@ struct ChannelSource {
 // its own numbering, so nothing is sorted. Leaves point into the sources' spans.
 std::vector<ChannelTreeNode> BuildPlaylistTree(std::span<const ChannelSource> sources);
 
-// The letter the labels compare and search by: Latin and Cyrillic in lower case, "ё" as "е";
-// anything else unchanged.
-char16_t FoldLetter(char16_t c);
-
 // Alphabetical comparison without locale: Latin and Cyrillic letters compare without regard to
 // case and "ё" sorts as "е"; everything else by code unit. <0, 0 or >0.
 int CompareTreeLabels(std::u16string_view a, std::u16string_view b);
