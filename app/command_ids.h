@@ -31,5 +31,6 @@ inline constexpr int kSiteUrl = 1015;
 inline constexpr int kBitRate = 1016;
 inline constexpr int kByCountries = 1017;
 inline constexpr int kByGenres = 1018;
+inline constexpr int kByPlaylists = 1019;
 
 }  // namespace vantrel::ctl

@@ -27,6 +27,8 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
       m_bitRate(this),
       m_byCountries(QStringLiteral("By Contries"), this),
       m_byGenres(QStringLiteral("By Genres"), this),
+      m_byPlaylists(this),
+      m_search(this),
       m_status(this) {
   setObjectName(QStringLiteral("mainWindow"));
   m_alwaysOnTop.setObjectName(QStringLiteral("alwaysOnTop"));
@@ -40,8 +42,9 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_bitRate.setObjectName(QStringLiteral("bitRate"));
   m_byCountries.setObjectName(QStringLiteral("byCountries"));
   m_byGenres.setObjectName(QStringLiteral("byGenres"));
-  // A static text: from the top-left corner, wrapped within its box; its box reaches over the
-  // tree's first rows, and clicks there belong to the tree.
+  m_byPlaylists.setObjectName(QStringLiteral("byPlaylists"));
+  m_search.setObjectName(QStringLiteral("channelSearch"));
+  // A static text: from the top-left corner, wrapped within its box; clicks go through it.
   m_newChannels.setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_newChannels.setWordWrap(true);
   m_newChannels.setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -49,9 +52,10 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_description.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_siteUrl.setReadOnly(true);
   m_bitRate.setReadOnly(true);
-  // Both radio buttons form one group, as the only automatic radios of the window.
+  // The radio buttons form one group, as the only automatic radios of the window.
   m_byCountries.setAutoExclusive(true);
   m_byGenres.setAutoExclusive(true);
+  m_byPlaylists.setAutoExclusive(true);
 }
 
 CVantrelDlg::~CVantrelDlg() = default;
@@ -102,9 +106,9 @@ bool CVantrelDlg::OnInitDialog() {
   CChannelList& store = GetChannelList();
   store.LoadChannels();
   store.LoadFavorites();
-  m_tree.clear();
   FillFavoritesList();
   BuildTreeByCountries();
+  RefillSearchItems();
 
   m_firstPaintPending = true;
   m_sliding = false;
@@ -117,6 +121,9 @@ bool CVantrelDlg::OnInitDialog() {
   // Messages from here on wear the skin settled on.
   InstallSkinnedMessageBox(m_skins.current);
   ConnectControls();
+  ConnectSearch();
+  ConnectPlaylists();
+  m_playlists.Load();
   return true;
 }
 
@@ -133,6 +140,8 @@ void CVantrelDlg::paintEvent(QPaintEvent* event) {
 void CVantrelDlg::OnFirstPaint() {
   m_player.setGeometry(kPlayerAtFirstPaint);
   m_timer1.start(1, this);
+  // The playlists' refresh runs on its own thread; what it brings arrives later.
+  m_playlists.StartRefresh();
   RunUpdateChecks();
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/status_line.h"
+#include "app/vantrel_dlg_playlists.h"
 #include "catalogue/channel_views.h"
 #include "playback/mediaplayer.h"
 #include "playback/record_control.h"
@@ -68,9 +69,12 @@ class CVantrelDlg : public CSkinBaseDialog {
   void ShowStatusText(const QString& text);
   const CStatusLine& StatusLine() const { return m_status; }
 
-  // Rebuild the tree; neither touches the radio buttons.
+  // Rebuild the tree; none touches the radio buttons.
   void BuildTreeByCountries();
   void BuildTreeByGenres();
+  void BuildTreeByPlaylists();
+  // The view the radio buttons ask for, rebuilt.
+  void RebuildCheckedTree();
   // Refills the favourites list from the store.
   void FillFavoritesList();
   // Hands the channel to the player, shows "connecting" and enables the heart button.
@@ -95,6 +99,15 @@ class CVantrelDlg : public CSkinBaseDialog {
   QCheckBox& HideControlsCheck() { return m_hideControls; }
   QRadioButton& ByCountriesRadio() { return m_byCountries; }
   QRadioButton& ByGenresRadio() { return m_byGenres; }
+  QRadioButton& ByPlaylistsRadio() { return m_byPlaylists; }
+  CChannelSearchField& SearchField() { return m_search; }
+  CPlaylistShelf& Playlists() { return m_playlists; }
+
+  // Opens a playlist file or address (the open command, a drop, the command line); a stream
+  // address plays at once. False when the text names nothing that can be opened.
+  bool OpenPlaylist(const QString& fileOrAddress);
+  // Asks, then removes the playlist at `position` with its kept copy.
+  void RemovePlaylist(int position);
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
   CSkinBaseButton& HeartButton() { return m_heart; }
@@ -132,6 +145,8 @@ class CVantrelDlg : public CSkinBaseDialog {
   void timerEvent(QTimerEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void OnMoveStarted(CMoveInfo info) override;
   void OnMoveFinished(const CMoveInfo& info) override;
 
@@ -159,11 +174,24 @@ class CVantrelDlg : public CSkinBaseDialog {
   void PlacePlayer(QSize client);
   // Channels and favourites (vantrel_dlg_channels.cpp).
   void OnTreeSelectionChanged();
+  void ShowChannelDetails(const CChannel& channel, bool fromPlaylist);
   void OnTreeDoubleClick();
   void OnFavoritesClick();
   void OnFavoritesDoubleClick();
   void OnHeart();
   void OnUnheart();
+  // Search (vantrel_dlg_search.cpp).
+  void ConnectSearch();
+  void OnSearchEdited(const QString& text);
+  void OnSearchAccepted();
+  // The search's items: the catalogue's channels, then every playlist's.
+  void RefillSearchItems();
+  // Playlists (vantrel_dlg_playlist_commands.cpp).
+  void ConnectPlaylists();
+  void OnOpenPlaylistCommand();
+  void OnPlaylistsAboutToChange();
+  void OnPlaylistsChanged();
+  void ShowTreeMenu(const QPoint& at);
 
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
@@ -218,11 +246,15 @@ class CVantrelDlg : public CSkinBaseDialog {
   QLineEdit m_bitRate;
   QRadioButton m_byCountries;
   QRadioButton m_byGenres;
+  QRadioButton m_byPlaylists;
+  CChannelSearchField m_search;
+  CPlaylistShelf m_playlists;
   // Created after the controls so that it lies above them.
   CStatusLine m_status;
 
   int m_exitCode = 0;
   bool m_ending = false;
+  bool m_revealPlaylists = false;  // the next change of the playlists switches the view to them
   // Last, so that its workers are gone before the button and the player they serve.
   CRecordControl m_recorder{m_record, m_player};
 };

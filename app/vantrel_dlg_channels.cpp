@@ -11,6 +11,14 @@ void CVantrelDlg::BuildTreeByCountries() { m_tree.Fill(BuildChannelTree(GetChann
 
 void CVantrelDlg::BuildTreeByGenres() { m_tree.Fill(BuildChannelTree(GetChannelList(), ChannelGrouping::kByGenre)); }
 
+void CVantrelDlg::BuildTreeByPlaylists() { m_tree.Fill(BuildPlaylistTree(m_playlists.Sources()), true); }
+
+void CVantrelDlg::RebuildCheckedTree() {
+  if (m_byPlaylists.isChecked()) BuildTreeByPlaylists();
+  else if (m_byGenres.isChecked()) BuildTreeByGenres();
+  else BuildTreeByCountries();
+}
+
 void CVantrelDlg::FillFavoritesList() { m_favorites.Fill(GetChannelList().favorites); }
 
 void CVantrelDlg::PlayChannel(const CChannel& channel) {
@@ -31,9 +39,21 @@ void CVantrelDlg::OnTreeSelectionChanged() {
   m_alwaysOnTop.show();
   const CChannel* channel = m_tree.SelectedChannel();
   if (channel == nullptr) return;
-  m_description.setPlainText(ToQString(channel->description));
-  m_siteUrl.setText(ToQString(channel->site_URL));
-  m_bitRate.setText(QString::number(channel->BPS) + QStringLiteral(" KBits/s"));
+  ShowChannelDetails(*channel, m_tree.SelectedSource() != kCatalogueSource);
+}
+
+// A playlist gives no description, site or bit rate: its channel shows its group and address.
+void CVantrelDlg::ShowChannelDetails(const CChannel& channel, bool fromPlaylist) {
+  if (fromPlaylist) {
+    m_description.setPlainText(ResString(res::IDS_GROUP_DETAIL) + ToQString(channel.genre) + '\n' +
+                               ResString(res::IDS_ADDRESS_DETAIL) + ToQString(channel.URL));
+    m_siteUrl.setText(ToQString(channel.URL));
+    m_bitRate.clear();
+  } else {
+    m_description.setPlainText(ToQString(channel.description));
+    m_siteUrl.setText(ToQString(channel.site_URL));
+    m_bitRate.setText(QString::number(channel.BPS) + QStringLiteral(" KBits/s"));
+  }
   // Long texts show their beginning, as a fresh edit does.
   m_siteUrl.setCursorPosition(0);
   m_bitRate.setCursorPosition(0);

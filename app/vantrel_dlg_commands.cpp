@@ -26,6 +26,7 @@ void CVantrelDlg::OnCommand(int id) {
     case ctl::kHideControls: OnHideControls(); return;
     case ctl::kByCountries: BuildTreeByCountries(); return;
     case ctl::kByGenres: BuildTreeByGenres(); return;
+    case ctl::kByPlaylists: BuildTreeByPlaylists(); return;
     default: break;
   }
   // The skin previews: the name is stored and the program starts afresh.

@@ -50,6 +50,14 @@ constexpr FramePiece kFrame[] = {
     {kSkin33, D::kAnchorStretch, D::kAnchorFollowBottom, D::kHitBottom, false, 534, 466, 711, -1},
     {kSkin34, D::kAnchorFollow, D::kAnchorFollowBottom, D::kHitRight | D::kHitBottom, true, 711, 450, -1, -1},
 };
+// The catalogue panel is the same shape in every skin. The search field takes the row above
+// the tree where the new-channels label was; the tree keeps its top (its rows stay where they
+// were) and gives up its last rows to the label and to the third view's radio button, which
+// sits right above the other two.
+constexpr QRect kSearchRect{744, 56, 241, 24};
+constexpr QRect kTreeRect{744, 82, 241, 170};
+constexpr QRect kNewChannelsRect{750, 256, 235, 20};
+constexpr QRect kByPlaylistsRect{750, 282, 120, 20};
 constexpr int kTopEdge = 1, kTopRight = 2, kCentre = 4, kRightEdge = 5, kBottomLeft = 7;
 
 }  // namespace
@@ -92,6 +100,7 @@ void CVantrelDlg::LayOutControls() {
   m_newChannels.setText(ResString(res::IDS_NEW_CHANNELS_LABEL));
   m_byCountries.setText(ResString(res::IDS_BY_COUNTRIES));
   m_byGenres.setText(ResString(res::IDS_BY_GENRES));
+  m_byPlaylists.setText(ResString(res::IDS_BY_PLAYLISTS));
   const struct {
     QWidget* control;
     QRect rect;
@@ -99,10 +108,12 @@ void CVantrelDlg::LayOutControls() {
   } controls[] = {
       {&m_alwaysOnTop, {230, 480, 180, 22}, kAnchorLeft, kAnchorFollowBottom},
       {&m_hideControls, {230, 500, 180, 22}, kAnchorLeft, kAnchorFollowBottom},
-      {&m_newChannels, {750, 55, 200, 50}, kAnchorFollow, kAnchorTop},
-      {&m_tree, {744, 82, 241, 218}, kAnchorFollow, kAnchorTop},
+      {&m_newChannels, kNewChannelsRect, kAnchorFollow, kAnchorTop},
+      {&m_tree, kTreeRect, kAnchorFollow, kAnchorTop},
       {&m_byCountries, {750, 308, 120, 20}, kAnchorFollow, kAnchorTop},
       {&m_byGenres, {880, 308, 120, 20}, kAnchorFollow, kAnchorTop},
+      {&m_byPlaylists, kByPlaylistsRect, kAnchorFollow, kAnchorTop},
+      {&m_search, kSearchRect, kAnchorFollow, kAnchorTop},
       {&m_description, {744, 328, 241, 60}, kAnchorFollow, kAnchorTop},
       {&m_siteUrl, {744, 395, 140, 20}, kAnchorFollow, kAnchorTop},
       {&m_bitRate, {888, 395, 96, 20}, kAnchorFollow, kAnchorTop},
@@ -114,7 +125,8 @@ void CVantrelDlg::LayOutControls() {
   }
   // The panels' controls appear when their panel has slid open.
   for (QWidget* hidden : std::initializer_list<QWidget*>{&m_newChannels, &m_tree, &m_byCountries, &m_byGenres,
-                                                         &m_description, &m_siteUrl, &m_bitRate, &m_favorites})
+                                                         &m_byPlaylists, &m_search, &m_description, &m_siteUrl,
+                                                         &m_bitRate, &m_favorites})
     hidden->hide();
   // The boxes keep their design width; their texts are made to fit whatever the desktop's font.
   FitTextsToWidth({&m_alwaysOnTop, &m_hideControls});
@@ -141,8 +153,9 @@ void CVantrelDlg::ConnectControls() {
   connect(&m_hideControls, &QCheckBox::clicked, this, [this] { OnCommand(ctl::kHideControls); });
   connect(&m_byCountries, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByCountries); });
   connect(&m_byGenres, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByGenres); });
-  connect(&m_tree, &QTreeWidget::itemSelectionChanged, this, &CVantrelDlg::OnTreeSelectionChanged);
-  connect(&m_tree, &QTreeWidget::itemDoubleClicked, this, &CVantrelDlg::OnTreeDoubleClick);
+  connect(&m_byPlaylists, &QRadioButton::clicked, this, [this] { OnCommand(ctl::kByPlaylists); });
+  connect(&m_tree, &CChannelTreeView::SelectionChanged, this, &CVantrelDlg::OnTreeSelectionChanged);
+  connect(&m_tree, &QAbstractItemView::doubleClicked, this, &CVantrelDlg::OnTreeDoubleClick);
   connect(&m_favorites, &CFavoritesListView::Clicked, this, &CVantrelDlg::OnFavoritesClick);
   connect(&m_favorites, &CFavoritesListView::DoubleClicked, this, &CVantrelDlg::OnFavoritesDoubleClick);
   connect(&m_player, &CMediaplayer::PlayStateChange, this, &CVantrelDlg::OnPlayStateChange);

@@ -31,7 +31,8 @@ void CVantrelDlg::OnMoveFinished(const CMoveInfo&) {
 void CVantrelDlg::ShowPanelControls() {
   const bool right = m_rightArrow.GetToggleState();
   for (QWidget* control : std::initializer_list<QWidget*>{&m_tree, &m_download, &m_newChannels, &m_description,
-                                                          &m_siteUrl, &m_bitRate, &m_byCountries, &m_byGenres})
+                                                          &m_siteUrl, &m_bitRate, &m_byCountries, &m_byGenres, &m_byPlaylists,
+                                                          &m_search})
     control->setVisible(right);
   if (right) m_tree.SetBackground(m_rightPanelColour);
 

@@ -126,9 +126,11 @@ void CVantrelDlg::DownloadChannelList() {
   ShowSkinnedMessage(ResString(res::IDS_CHANNELS_UPDATED) + NewChannelCount, this);
   // The items point into the store: they go before it is reloaded. The radio buttons stay as
   // they are even though the new tree is by country.
-  m_tree.clear();
+  m_tree.Fill({});
+  m_tree.SearchModel().SetItems({}, {}, {});
   store.LoadChannels();
   BuildTreeByCountries();
+  RefillSearchItems();
   m_download.setEnabled(false);
   RedrawNow(*this);
   ShowStatusText(ResString(res::IDS_CHOOSE_CHANNEL));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_map>
 
 namespace vantrel {
 
@@ -55,6 +56,30 @@ std::vector<ChannelTreeNode> BuildChannelTree(const CChannelList& list, ChannelG
       SortByLabel(group.children);
     }
     SortByLabel(topNode.children);
+  }
+  return tree;
+}
+
+std::vector<ChannelTreeNode> BuildPlaylistTree(std::span<const ChannelSource> sources) {
+  std::vector<ChannelTreeNode> tree;
+  tree.reserve(sources.size());
+  for (const ChannelSource& source : sources) {
+    ChannelTreeNode& top = tree.emplace_back();
+    top.label = GroupLabel(source.title, static_cast<long long>(source.channels.size()));
+    std::unordered_map<std::u16string_view, size_t> groupRows;
+    std::vector<ChannelTreeNode> ungrouped;
+    for (const CChannel& channel : source.channels) {
+      if (channel.genre.empty()) {
+        ungrouped.push_back({channel.name, &channel, {}});
+        continue;
+      }
+      const auto [it, added] = groupRows.try_emplace(channel.genre, top.children.size());
+      if (added) top.children.push_back({channel.genre, nullptr, {}});
+      top.children[it->second].children.push_back({channel.name, &channel, {}});
+    }
+    for (ChannelTreeNode& group : top.children)
+      group.label = GroupLabel(group.label, static_cast<long long>(group.children.size()));
+    std::move(ungrouped.begin(), ungrouped.end(), std::back_inserter(top.children));
   }
   return tree;
 }

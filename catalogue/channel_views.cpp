@@ -1,34 +1,16 @@
 #include "catalogue/channel_views.h"
 
 #include <QHeaderView>
+#include <algorithm>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "base/qt_strings.h"
 
 namespace vantrel {
 
-CChannelTreeItem::CChannelTreeItem(const QString& label, const CChannel* channel)
-    : QTreeWidgetItem(QStringList{label}, kItemType), m_channel(channel) {}
-
-const CChannel* ChannelOfItem(const QTreeWidgetItem* item) {
-  if (item == nullptr || item->type() != CChannelTreeItem::kItemType) return nullptr;
-  return static_cast<const CChannelTreeItem*>(item)->Channel();
-}
-
 namespace {
-
-// Builds a detached subtree: items not yet in a view cost no model or layout work.
-QList<QTreeWidgetItem*> MakeItems(const std::vector<ChannelTreeNode>& nodes) {
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(nodes.size()));
-  for (const ChannelTreeNode& node : nodes) {
-    auto* item = new CChannelTreeItem(ToQString(node.label), node.channel);
-    if (!node.children.empty()) item->addChildren(MakeItems(node.children));
-    items.append(item);
-  }
-  return items;
-}
 
 void SetBaseColour(QAbstractItemView* view, const QColor& colour) {
   QPalette pal = view->palette();
@@ -39,31 +21,89 @@ void SetBaseColour(QAbstractItemView* view, const QColor& colour) {
 
 }  // namespace
 
-CChannelTreeView::CChannelTreeView(QWidget* parent) : QTreeWidget(parent) {
-  setColumnCount(1);
+CChannelTreeView::CChannelTreeView(QWidget* parent) : QTreeView(parent) {
   setHeaderHidden(true);
   setRootIsDecorated(true);
   setSortingEnabled(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFrameShape(QFrame::StyledPanel);
-  // Every row is one line of text: the view need not measure thousands of items.
+  // Every row is one line of text: the view need not measure thousands of rows.
   setUniformRowHeights(true);
   setExpandsOnDoubleClick(true);
+  Show(&m_treeModel);
 }
 
-void CChannelTreeView::Fill(const std::vector<ChannelTreeNode>& nodes) {
-  clear();
-  addTopLevelItems(MakeItems(nodes));
-  setCurrentItem(nullptr);
+void CChannelTreeView::Show(QAbstractItemModel* shown) {
+  if (model() != shown) {
+    QItemSelectionModel* old = selectionModel();
+    setModel(shown);
+    delete old;
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CChannelTreeView::SelectionChanged);
+  }
+  // The results are a flat list: no room kept for expand buttons.
+  setRootIsDecorated(shown == &m_treeModel);
+}
+
+void CChannelTreeView::Fill(std::vector<ChannelTreeNode> nodes, bool playlists) {
+  m_playlists = playlists;
+  m_treeModel.Reset(std::move(nodes), playlists);
+  if (IsShowingSearchResults()) return;
+  setCurrentIndex({});
   clearSelection();
 }
 
-const CChannel* CChannelTreeView::SelectedChannel() const {
-  const QList<QTreeWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? nullptr : ChannelOfItem(selected.front());
+void CChannelTreeView::ShowSearchResults(bool show) {
+  Show(show ? static_cast<QAbstractItemModel*>(&m_searchModel) : &m_treeModel);
+  clearSelection();
+  setCurrentIndex({});
+  if (show && m_searchModel.rowCount() > 0) setCurrentIndex(m_searchModel.index(0, 0));
+}
+
+QModelIndex CChannelTreeView::SelectedIndex() const {
+  const QModelIndexList selected = selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? QModelIndex() : selected.front();
+}
+
+const CChannel* CChannelTreeView::SelectedChannel() const { return ChannelOfIndex(SelectedIndex()); }
+
+int CChannelTreeView::SelectedSource() const {
+  const QModelIndex index = SelectedIndex();
+  return index.isValid() ? index.data(kSourceRole).toInt() : kCatalogueSource;
+}
+
+int CChannelTreeView::SelectedPlaylist() const {
+  const QModelIndex index = SelectedIndex();
+  if (!m_playlists || IsShowingSearchResults() || !index.isValid() || index.parent().isValid()) return -1;
+  return index.row();
+}
+
+void CChannelTreeView::StepResult(int step) {
+  const int rows = model()->rowCount();
+  if (!IsShowingSearchResults() || rows == 0) return;
+  const int row = currentIndex().isValid() ? std::clamp(currentIndex().row() + step, 0, rows - 1) : 0;
+  setCurrentIndex(m_searchModel.index(row, 0));
+  scrollTo(currentIndex());
 }
 
 void CChannelTreeView::SetBackground(const QColor& colour) { SetBaseColour(this, colour); }
+
+CChannelSearchField::CChannelSearchField(QWidget* parent) : QLineEdit(parent) { setClearButtonEnabled(true); }
+
+void CChannelSearchField::keyPressEvent(QKeyEvent* event) {
+  constexpr int kPage = 10;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit Accepted(); break;
+    case Qt::Key_Escape: clear(); break;
+    case Qt::Key_Up: emit Step(-1); break;
+    case Qt::Key_Down: emit Step(1); break;
+    case Qt::Key_PageUp: emit Step(-kPage); break;
+    case Qt::Key_PageDown: emit Step(kPage); break;
+    default: QLineEdit::keyPressEvent(event); return;
+  }
+  event->accept();
+}
 
 CFavoritesListView::CFavoritesListView(QWidget* parent) : QTableWidget(parent) {
   horizontalHeader()->hide();

@@ -2,44 +2,77 @@
 // The two views of the catalogue in the main window: the channel tree (grouped by country or by
 // genre, built by BuildChannelTree) and the one-column favourites list. They show what they are
 // given in the order given; the window decides what to put in them and when.
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <vector>
 
+#include "catalogue/channel_search_model.h"
 #include "catalogue/channel_tree.h"
+#include "catalogue/channel_tree_model.h"
 
 namespace vantrel {
 
-// A tree item. Channel leaves carry the record they show; groups carry none, which is how a
-// group is told from a channel.
-class CChannelTreeItem : public QTreeWidgetItem {
- public:
-  static constexpr int kItemType = QTreeWidgetItem::UserType + 1;
-  CChannelTreeItem(const QString& label, const CChannel* channel);
-  const CChannel* Channel() const { return m_channel; }
-
- private:
-  const CChannel* m_channel;
-};
-
-// The record an item refers to; nullptr for a group, a foreign item or no item.
-const CChannel* ChannelOfItem(const QTreeWidgetItem* item);
-
-// The catalogue tree: lines and expand buttons, no header, no sorting of its own.
-class CChannelTreeView : public QTreeWidget {
+// The catalogue tree: lines and expand buttons, no header, no sorting of its own. It shows the
+// channel tree (by country, by genre or by playlist) or, while a search runs, the flat list of
+// results in the same place, so that selection, details and playing work the same on both.
+class CChannelTreeView : public QTreeView {
   Q_OBJECT
 
  public:
   explicit CChannelTreeView(QWidget* parent = nullptr);
 
-  // Replaces every item by `nodes`: all collapsed, nothing selected. The leaves point at the
-  // records the nodes point at, so `nodes` must come from the store the window shows.
-  void Fill(const std::vector<ChannelTreeNode>& nodes);
-  // The channel of the selected item; nullptr when a group or nothing is selected.
+  // Shows `nodes` as the tree: all collapsed, nothing selected. Leaves point at the records the
+  // nodes point at, so these must outlive the next Fill. `playlists`: the top level is the list
+  // of playlists.
+  void Fill(std::vector<ChannelTreeNode> nodes, bool playlists = false);
+  // Shows the search results instead of the tree (true) or the tree again (false), with the
+  // first result current.
+  void ShowSearchResults(bool show);
+  bool IsShowingSearchResults() const { return model() == &m_searchModel; }
+  CChannelTreeModel& TreeModel() { return m_treeModel; }
+  CChannelSearchModel& SearchModel() { return m_searchModel; }
+
+  // The channel of the selected row; nullptr when a group or nothing is selected.
   const CChannel* SelectedChannel() const;
+  // Where the selected channel comes from: kCatalogueSource or a playlist's position.
+  int SelectedSource() const;
+  // The playlist whose own row is selected in the tree by playlist; -1 otherwise.
+  int SelectedPlaylist() const;
+  // Moves the current row of the search results by `step`, within the list.
+  void StepResult(int step);
   // The colour behind the items (the panel's colour).
   void SetBackground(const QColor& colour);
+
+ signals:
+  // The selection changed, in the tree or in the results.
+  void SelectionChanged();
+
+ private:
+  void Show(QAbstractItemModel* shown);
+  QModelIndex SelectedIndex() const;
+
+  CChannelTreeModel m_treeModel;
+  CChannelSearchModel m_searchModel;
+  bool m_playlists = false;
+};
+
+// The search field above the tree. Enter asks for the current result (and never reaches the
+// dialog), the up and down keys and the page keys move through the results, and Escape empties
+// the field without ending the dialog. The query follows every edit.
+class CChannelSearchField : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit CChannelSearchField(QWidget* parent = nullptr);
+
+ signals:
+  void Accepted();
+  void Step(int rows);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The favourites list: one column, no header, grid lines, single selection, and the row under

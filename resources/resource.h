@@ -35,6 +35,30 @@ inline constexpr int IDS_PROGRAM_SIGNATURE_BAD = 180;
 inline constexpr int IDS_SKIN_SIGNATURE_BAD = 181;
 inline constexpr int IDS_CHANNELS_SIGNATURE_BAD = 182;
 
+// The user's playlists and the search field.
+inline constexpr int IDS_BY_PLAYLISTS = 400;
+inline constexpr int IDS_SEARCH_HINT = 401;
+inline constexpr int IDS_OPEN_PLAYLIST = 402;
+inline constexpr int IDS_REMOVE_PLAYLIST = 403;
+inline constexpr int IDS_CATALOGUE_SOURCE = 404;
+inline constexpr int IDS_PLAYLIST_ADDRESS = 405;     // label of the chooser's field
+inline constexpr int IDS_PLAYLIST_FILTER = 406;      // file chooser filter
+inline constexpr int IDS_BROWSE = 407;
+inline constexpr int IDS_GROUP_DETAIL = 408;
+inline constexpr int IDS_ADDRESS_DETAIL = 409;
+inline constexpr int IDS_PLAYLIST_ERROR = 410;       // followed by the reader's reason
+inline constexpr int IDS_REMOVE_PLAYLIST_QUESTION = 411;  // %1: the playlist's title
+// Reasons after IDS_PLAYLIST_ERROR.
+inline constexpr int IDS_PLAYLIST_UNREADABLE = 413;
+inline constexpr int IDS_PLAYLIST_TOO_LARGE = 414;
+inline constexpr int IDS_PLAYLIST_HTML = 415;
+inline constexpr int IDS_PLAYLIST_BINARY = 416;
+inline constexpr int IDS_PLAYLIST_TOO_MANY = 417;
+inline constexpr int IDS_PLAYLIST_HTTP = 418;         // %1: the HTTP status
+inline constexpr int IDS_PLAYLIST_NO_ANSWER = 419;
+inline constexpr int IDS_PLAYLIST_BROKE_OFF = 420;
+inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
+
 // Icon.
 inline constexpr int IDI_MAIN = 133;
 

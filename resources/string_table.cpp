@@ -52,10 +52,36 @@ constexpr std::array<std::pair<int, std::u16string_view>, 29> kStrings{{
     {res::IDS_CHANNELS_SIGNATURE_BAD, u"Новый список каналов не прошел проверку подписи и не установлен."},
 }};
 
+constexpr std::pair<int, std::u16string_view> kPlaylistStrings[] = {
+    {res::IDS_BY_PLAYLISTS, u"По спискам"},
+    {res::IDS_SEARCH_HINT, u"Поиск канала"},
+    {res::IDS_OPEN_PLAYLIST, u"Открыть список…"},
+    {res::IDS_REMOVE_PLAYLIST, u"Удалить список"},
+    {res::IDS_CATALOGUE_SOURCE, u"Каталог"},
+    {res::IDS_PLAYLIST_ADDRESS, u"Файл или адрес списка каналов:"},
+    {res::IDS_PLAYLIST_FILTER, u"Списки каналов (*.m3u *.m3u8 *.pls);;Все файлы (*)"},
+    {res::IDS_BROWSE, u"Обзор…"},
+    {res::IDS_GROUP_DETAIL, u"Группа: "},
+    {res::IDS_ADDRESS_DETAIL, u"Адрес: "},
+    {res::IDS_PLAYLIST_ERROR, u"Не удалось открыть список каналов: "},
+    {res::IDS_REMOVE_PLAYLIST_QUESTION, u"Удалить список «%1»?"},
+    {res::IDS_PLAYLIST_UNREADABLE, u"файл не читается."},
+    {res::IDS_PLAYLIST_TOO_LARGE, u"он больше 64 МБ."},
+    {res::IDS_PLAYLIST_HTML, u"это веб-страница, а не список каналов."},
+    {res::IDS_PLAYLIST_BINARY, u"это двоичные данные, а не список каналов."},
+    {res::IDS_PLAYLIST_TOO_MANY, u"в нём больше миллиона записей."},
+    {res::IDS_PLAYLIST_HTTP, u"сервер ответил кодом %1."},
+    {res::IDS_PLAYLIST_NO_ANSWER, u"сервер не отвечает."},
+    {res::IDS_PLAYLIST_BROKE_OFF, u"передача прервалась."},
+    {res::IDS_PLAYLIST_NOT_SAVED, u"его копию не удалось сохранить."},
+};
+
 }  // namespace
 
 std::u16string_view LoadResString(int id) {
   for (const auto& [key, text] : kStrings)
+    if (key == id) return text;
+  for (const auto& [key, text] : kPlaylistStrings)
     if (key == id) return text;
   return {};
 }

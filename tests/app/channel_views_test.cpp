@@ -8,20 +8,18 @@ using namespace vantrel::test;
 
 namespace {
 
-QStringList Labels(const QList<QTreeWidgetItem*>& items) {
+QString Text(const QModelIndex& index) { return index.data().toString(); }
+QModelIndex Top(QTreeView& tree, int row) { return tree.model()->index(row, 0); }
+QStringList TopLabels(QTreeView& tree) {
   QStringList labels;
-  for (const QTreeWidgetItem* item : items) labels << item->text(0);
+  for (int i = 0; i < tree.model()->rowCount(); ++i) labels << Text(Top(tree, i));
   return labels;
 }
-QStringList TopLabels(QTreeWidget& tree) {
-  QList<QTreeWidgetItem*> items;
-  for (int i = 0; i < tree.topLevelItemCount(); ++i) items << tree.topLevelItem(i);
-  return Labels(items);
-}
 
-QTreeWidgetItem* FindItem(QTreeWidget& tree, const QString& label) {
-  const QList<QTreeWidgetItem*> found = tree.findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
-  return found.isEmpty() ? nullptr : found.front();
+QModelIndex FindItem(QTreeView& tree, const QString& label) {
+  const QModelIndexList found =
+      tree.model()->match(Top(tree, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly | Qt::MatchRecursive);
+  return found.isEmpty() ? QModelIndex() : found.front();
 }
 
 void Click(QAbstractItemView& view, const QRect& rect) { QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rect.center()); }
@@ -31,12 +29,12 @@ void DoubleClick(QAbstractItemView& view, const QRect& rect) {
 }
 
 // Brings an item on screen.
-QRect ShowItem(QTreeWidget& tree, QTreeWidgetItem* item) {
-  for (QTreeWidgetItem* p = item->parent(); p != nullptr; p = p->parent()) p->setExpanded(true);
-  tree.scrollToItem(item);
-  return tree.visualItemRect(item);
+QRect ShowItem(QTreeView& tree, const QModelIndex& item) {
+  for (QModelIndex p = item.parent(); p.isValid(); p = p.parent()) tree.expand(p);
+  tree.scrollTo(item);
+  return tree.visualRect(item);
 }
-void ClickItem(QTreeWidget& tree, QTreeWidgetItem* item) { Click(tree, ShowItem(tree, item)); }
+void ClickItem(QTreeView& tree, const QModelIndex& item) { Click(tree, ShowItem(tree, item)); }
 
 QStringList FavoriteFileNames(const QString& path) {
   QFile file(path);
@@ -87,29 +85,27 @@ class ChannelViewsTest : public QObject {
     QVERIFY(dlg);
     CChannelTreeView& tree = dlg->Tree();
     QCOMPARE(TopLabels(tree), QStringList({"(1)", "A(1)", "B(2)"}));
-    QTreeWidgetItem* b = tree.topLevelItem(2);
-    QCOMPARE(b->childCount(), 2);
-    QCOMPARE(b->child(0)->text(0), QString("Music(1)"));
-    QCOMPARE(b->child(1)->text(0), QString("News(1)"));
-    QCOMPARE(b->child(0)->child(0)->text(0), QString("Bravo Two"));
-    QCOMPARE(tree.topLevelItem(0)->child(0)->text(0), QString("(1)"));
-    QVERIFY(ChannelOfItem(b) == nullptr);
-    QCOMPARE(ChannelOfItem(b->child(1)->child(0))->name, std::u16string(u"Bravo Three"));
-    QVERIFY(!b->isExpanded() && tree.selectedItems().isEmpty() && tree.currentItem() == nullptr);
-    // The first rows lie under the label's box; a click there, routed like a real one, still
-    // reaches the tree.
-    const QPoint firstRow = tree.viewport()->mapTo(dlg.get(), tree.visualItemRect(tree.topLevelItem(0)).center());
-    QVERIFY(dlg->NewChannelsLabel().geometry().contains(firstRow));
+    const QModelIndex b = Top(tree, 2);
+    QCOMPARE(tree.model()->rowCount(b), 2);
+    QCOMPARE(Text(tree.model()->index(0, 0, b)), QString("Music(1)"));
+    QCOMPARE(Text(tree.model()->index(1, 0, b)), QString("News(1)"));
+    QCOMPARE(Text(tree.model()->index(0, 0, tree.model()->index(0, 0, b))), QString("Bravo Two"));
+    QCOMPARE(Text(tree.model()->index(0, 0, Top(tree, 0))), QString("(1)"));
+    QVERIFY(ChannelOfIndex(b) == nullptr);
+    QCOMPARE(ChannelOfIndex(tree.model()->index(0, 0, tree.model()->index(1, 0, b)))->name, std::u16string(u"Bravo Three"));
+    QVERIFY(!tree.isExpanded(b) && tree.selectionModel()->selectedIndexes().isEmpty() && !tree.currentIndex().isValid());
+    // A click on the first row, routed like a real one, reaches the tree.
+    const QPoint firstRow = tree.viewport()->mapTo(dlg.get(), tree.visualRect(Top(tree, 0)).center());
     QTest::mouseClick(dlg->windowHandle(), Qt::LeftButton, {}, firstRow);
-    QCOMPARE(tree.currentItem(), tree.topLevelItem(0));
+    QCOMPARE(tree.currentIndex(), Top(tree, 0));
     dlg->BuildTreeByCountries();
 
     QTest::mouseClick(&dlg->ByGenresRadio(), Qt::LeftButton);
     QCOMPARE(TopLabels(tree), QStringList({"(1)", "Music(1)", "News(2)"}));
-    QTreeWidgetItem* news = tree.topLevelItem(2);
-    QCOMPARE(news->childCount(), 2);
-    QCOMPARE(news->child(0)->text(0), QString("A(1)"));
-    QCOMPARE(news->child(1)->child(0)->text(0), QString("Bravo Three"));
+    const QModelIndex news = Top(tree, 2);
+    QCOMPARE(tree.model()->rowCount(news), 2);
+    QCOMPARE(Text(tree.model()->index(0, 0, news)), QString("A(1)"));
+    QCOMPARE(Text(tree.model()->index(0, 0, tree.model()->index(1, 0, news))), QString("Bravo Three"));
 
     QTest::mouseClick(&dlg->ByCountriesRadio(), Qt::LeftButton);
     QCOMPARE(TopLabels(tree), QStringList({"(1)", "A(1)", "B(2)"}));
@@ -134,10 +130,10 @@ class ChannelViewsTest : public QObject {
     QCOMPARE(dlg->BitRateEdit().text(), QString("128 KBits/s"));
     QVERIFY(dlg->AlwaysOnTopCheck().isVisible());
 
-    QTreeWidgetItem* group = FindItem(tree, "B(2)");
-    group->setExpanded(false);
-    DoubleClick(tree, tree.visualItemRect(group));
-    QVERIFY(group->isExpanded());
+    const QModelIndex group = FindItem(tree, "B(2)");
+    tree.collapse(group);
+    DoubleClick(tree, tree.visualRect(group));
+    QVERIFY(tree.isExpanded(group));
     QVERIFY(dlg->Player().GetURL().isEmpty());
     QVERIFY(!dlg->HeartButton().isEnabled());
     QCOMPARE(dlg->StatusLine().Text(), QString("Пожалуйста, выберите канал."));

@@ -35,9 +35,9 @@ QByteArray PackedCatalogue(const QList<TestChannel>& channels) {
   return QByteArray::fromStdString(archive);
 }
 
-QStringList TopLevelLabels(const QTreeWidget& tree) {
+QStringList TopLevelLabels(const QTreeView& tree) {
   QStringList labels;
-  for (int i = 0; i < tree.topLevelItemCount(); ++i) labels << tree.topLevelItem(i)->text(0);
+  for (int i = 0; i < tree.model()->rowCount(); ++i) labels << tree.model()->index(i, 0).data().toString();
   return labels;
 }
 

@@ -66,5 +66,27 @@ TEST_F(ChannelTree, LowerLevelsAlphabetical) {
   EXPECT_LT(CompareTreeLabels(u"ab", u"abc"), 0);
 }
 
+// Playlists keep the provider's order: playlists as given, groups by first appearance, channels
+// in file order; channels without a group come last, right under their playlist. Leaves point
+// at the playlist's own records.
+TEST(PlaylistTree, ProviderOrderAndUngroupedLast) {
+  auto channel = [](std::u16string name, std::u16string group) {
+    CChannel c;
+    c.name = std::move(name);
+    c.genre = std::move(group);
+    return c;
+  };
+  const std::vector<CChannel> first{channel(u"z1", u"Спорт"), channel(u"loose", u""), channel(u"a1", u"Кино"),
+                                    channel(u"z2", u"Спорт")};
+  const std::vector<CChannel> second{};
+  const std::vector<ChannelSource> sources{{u"tv.m3u", first}, {u"empty.m3u", second}};
+  const auto tree = BuildPlaylistTree(sources);
+  EXPECT_EQ(Shape(tree), (std::vector<std::string>{"tv.m3u(4)", "  Спорт(2)", "    z1", "    z2", "  Кино(1)",
+                                                   "    a1", "  loose", "empty.m3u(0)"}));
+  EXPECT_EQ(tree[0].children[0].children[1].channel, &first[3]);
+  EXPECT_EQ(tree[0].children[2].channel, &first[1]);
+  EXPECT_EQ(tree[0].children[0].channel, nullptr);
+}
+
 }  // namespace
 }  // namespace vantrel
