@@ -56,7 +56,8 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_byGenres.setAutoExclusive(true);
 }
 
-CVantrelDlg::~CVantrelDlg() = default;
+// The keyboard filter goes first: the members' teardown sends events of its own.
+CVantrelDlg::~CVantrelDlg() { qApp->removeEventFilter(this); }
 
 bool CVantrelDlg::OnInitDialog() {
   if (ProgramFile().empty() && !InitProgramPath()) {

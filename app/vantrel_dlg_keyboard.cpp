@@ -38,7 +38,8 @@ CChannel ChannelFor(const OpenTarget& target) {
 // Keys are looked at before the focused control sees them: the tree would take letters,
 // Page Up and Page Down for itself. A text field being typed in keeps its keys.
 bool CVantrelDlg::eventFilter(QObject* watched, QEvent* event) {
-  auto* widget = qobject_cast<QWidget*>(watched);
+  const bool input = event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel;
+  auto* widget = input ? qobject_cast<QWidget*>(watched) : nullptr;
   if (widget == nullptr || !IsOwnWindow(*widget)) return CSkinBaseDialog::eventFilter(watched, event);
   if (event->type() == QEvent::KeyPress) {
     const auto* edit = qobject_cast<QLineEdit*>(widget);

@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libpugixml-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev unzip
   libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  dbus-daemon dbus-bin weston qt6-wayland desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
