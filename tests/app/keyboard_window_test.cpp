@@ -34,10 +34,10 @@ class KeyboardWindowTest : public QObject {
     PrepareWindowTests(m_config, m_messages);
     m_folder = std::make_unique<TestProgramFolder>();
     QVERIFY(m_folder->IsValid());
-    QVERIFY(m_folder->WriteCatalogue({{1, "A1", "Aland", "News", "http://127.0.0.1:9/a1"},
-                                      {2, "A2", "Aland", "News", "http://127.0.0.1:9/a2"},
-                                      {3, "A3", "Aland", "News", "http://127.0.0.1:9/a3"},
-                                      {4, "B1", "Aland", "Music", "http://127.0.0.1:9/b1"}}));
+    QVERIFY(m_folder->WriteCatalogue({{1, "A1", "Aland", "News", "http://127.0.0.1:9/a1", 0, {}, {}},
+                                      {2, "A2", "Aland", "News", "http://127.0.0.1:9/a2", 0, {}, {}},
+                                      {3, "A3", "Aland", "News", "http://127.0.0.1:9/a3", 0, {}, {}},
+                                      {4, "B1", "Aland", "Music", "http://127.0.0.1:9/b1", 0, {}, {}}}));
   }
 
   // Page Down and Page Up move through the chosen channel's group (wrapping at its ends), even

@@ -66,7 +66,7 @@ class MprisTest : public QObject {
   // The window owns the well-known name once it is on screen and says who it is; with nothing
   // chosen it is stopped and can neither play nor step.
   void identityBeforeAnyChannel() {
-    QVERIFY(m_folder->WriteCatalogue({{1, "Solo", "Aland", "News", "http://127.0.0.1:9/solo"}}));
+    QVERIFY(m_folder->WriteCatalogue({{1, "Solo", "Aland", "News", "http://127.0.0.1:9/solo", 0, {}, {}}}));
     auto dlg = OpenWindow(false);
     QVERIFY(dlg);
     QTRY_VERIFY_WITH_TIMEOUT(dlg->MediaControls() != nullptr, kWait);
@@ -86,9 +86,9 @@ class MprisTest : public QObject {
   void drivesThePlayer() {
     MediaServer server;
     auto live = [&](const char* tag) { return QString::fromStdString(server.LiveUrl("h264_aac.ts", 30)) + "?" + tag; };
-    QVERIFY(m_folder->WriteCatalogue({{1, "One", "Aland", "News", live("1")},
-                                      {2, "Two", "Aland", "News", live("2")},
-                                      {3, "Three", "Aland", "News", live("3")}}));
+    QVERIFY(m_folder->WriteCatalogue({{1, "One", "Aland", "News", live("1"), 0, {}, {}},
+                                      {2, "Two", "Aland", "News", live("2"), 0, {}, {}},
+                                      {3, "Three", "Aland", "News", live("3"), 0, {}, {}}}));
     auto dlg = OpenWindow();
     QVERIFY(dlg);
     QTRY_VERIFY_WITH_TIMEOUT(dlg->MediaControls() != nullptr, kWait);
@@ -121,12 +121,14 @@ class MprisTest : public QObject {
     Call(kPlayer, QStringLiteral("Play"));
     QTRY_COMPARE_WITH_TIMEOUT(dlg->Player().GetPlayState(), play_state::kPlaying, 2 * kWait);
 
+    // The group shows One, Three, Two (by name); previous wraps round from its first channel.
     Call(kPlayer, QStringLiteral("Next"));
+    QCOMPARE(Metadata().value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Three"));
+    QCOMPARE(dlg->Player().GetURL(), live("3"));
+    Call(kPlayer, QStringLiteral("Previous"));
+    Call(kPlayer, QStringLiteral("Previous"));
     QCOMPARE(Metadata().value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Two"));
     QCOMPARE(dlg->Player().GetURL(), live("2"));
-    Call(kPlayer, QStringLiteral("Previous"));
-    Call(kPlayer, QStringLiteral("Previous"));
-    QCOMPARE(Metadata().value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Three"));
 
     m_changes.clear();
     Call(kProperties, QStringLiteral("Set"), {kPlayer, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.3))});
