@@ -11,6 +11,9 @@ if(VANTREL_CORE_ONLY)
   return()
 endif()
 
+# Installing needs only the installed files, not every test and tool: `cmake --install` and CPack
+# then take what the build made (vantrel_deb builds just those first).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 set(VANTREL_INSTALL_LIBDIR lib/vantrel)
 set_target_properties(Vantrel PROPERTIES INSTALL_RPATH "$ORIGIN/../${VANTREL_INSTALL_LIBDIR}")
 install(TARGETS Vantrel RUNTIME DESTINATION bin)
@@ -45,3 +48,7 @@ add_custom_target(vantrel_deb
   COMMAND ${CMAKE_CPACK_COMMAND} -G DEB --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing build/package/*.deb")
+add_dependencies(vantrel_deb Vantrel streamsaver vantrel_skins vantrel_icon)
+if(TARGET vantrel_demo)
+  add_dependencies(vantrel_deb vantrel_demo)
+endif()

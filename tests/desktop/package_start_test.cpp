@@ -176,8 +176,8 @@ TEST_F(PackageStartTest, StartsOnWayland) {
     std::this_thread::sleep_for(std::chrono::seconds(3));
     EXPECT_EQ(m_processes.Running().size(), 1u) << "the program ended during its start-up";
     ExpectUserFiles();
-    EXPECT_TRUE(Shell("dbus-send --session --dest=org.mpris.MediaPlayer2.vantrel /org/mpris/MediaPlayer2 "
-                    "org.mpris.MediaPlayer2.Quit"));
+    EXPECT_TRUE(Shell("dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.vantrel /org/mpris/MediaPlayer2 "
+                    "org.mpris.MediaPlayer2.Quit >/dev/null"));
     EXPECT_EQ(m_processes.WaitForExit(pid, kPatience), 0) << "the program did not close when asked";
   }
   m_processes.KillAll();
