@@ -6,6 +6,7 @@
 #include "base/program_path.h"
 #include "base/settings.h"
 #include "app/vantrel_dlg.h"
+#include "desktop/command_line.h"
 
 namespace vantrel {
 namespace {
@@ -25,11 +26,14 @@ CVantrelApp::CVantrelApp(int& argc, char** argv) : m_app(MakeApplication(argc, a
 
 CVantrelApp::~CVantrelApp() = default;
 
-int CVantrelApp::InitInstance() {
+int CVantrelApp::InitInstance(const CommandLine& line) {
   if (ProgramFile().empty() && !InitProgramPath()) return -1;
   QCoreApplication::setOrganizationName(kSettingsCompany);
   QCoreApplication::setApplicationName(QString::fromStdString(ProgramName()));
   CVantrelDlg dlg;
+  dlg.SetUpdateServerForRun(line.updateServer);
+  dlg.SetSkinForRun(line.skin);
+  dlg.OpenAtStartup(line.open);
   if (!dlg.OnInitDialog()) return dlg.ExitCode();
   dlg.exec();
   return dlg.ExitCode();

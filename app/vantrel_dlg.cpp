@@ -1,7 +1,9 @@
 #include "app/vantrel_dlg.h"
 
+#include <QApplication>
 #include <QPaintEvent>
 #include <QTimerEvent>
+#include <cstdio>
 
 #include "app/command_ids.h"
 #include "base/program_path.h"
@@ -58,7 +60,8 @@ CVantrelDlg::CVantrelDlg(QWidget* parent)
   m_byPlaylists.setAutoExclusive(true);
 }
 
-CVantrelDlg::~CVantrelDlg() = default;
+// The keyboard filter goes first: the members' teardown sends events of its own.
+CVantrelDlg::~CVantrelDlg() { qApp->removeEventFilter(this); }
 
 bool CVantrelDlg::OnInitDialog() {
   if (ProgramFile().empty() && !InitProgramPath()) {
@@ -66,12 +69,15 @@ bool CVantrelDlg::OnInitDialog() {
     return false;
   }
   RemoveLeftoverProgramFile();
-  std::optional<SkinChoice> choice = SelectSkinAtStartup();
+  PrepareUserDataFolder();
+  std::optional<SkinChoice> choice = SelectSkinAtStartup(m_runSkin);
   if (!choice) {
     m_exitCode = kSkinErrorExitCode;
     return false;
   }
   m_skins = std::move(*choice);
+  if (!m_runSkin.isEmpty() && FindSkinByName(m_skins.skins, ToU16(m_runSkin)) == nullptr)
+    std::fprintf(stderr, "Vantrel: шкурка «%s» не найдена.\n", m_runSkin.toLocal8Bit().constData());
 
   // The window itself starts disabled; the third start-up timer enables it.
   setEnabled(false);
@@ -116,7 +122,7 @@ bool CVantrelDlg::OnInitDialog() {
   CreatePreviewButtons();
   // The second read may change the current folder (for the message box and the about window)
   // but not the images loaded above.
-  const QString setting = ConfirmSkinSetting(m_skins);
+  const QString setting = ConfirmSkinSetting(m_skins, m_runSkin);
   if (CSkinBaseButton* pressed = PreviewButton(setting)) pressed->SetToggleState(true);
   // Messages from here on wear the skin settled on.
   InstallSkinnedMessageBox(m_skins.current);
@@ -124,6 +130,11 @@ bool CVantrelDlg::OnInitDialog() {
   ConnectSearch();
   ConnectPlaylists();
   m_playlists.Load();
+
+  m_mpris = std::make_unique<CMprisService>(m_player, m_zapper, *this, [this](int step) { StepChannel(step); });
+  RestoreVolume();
+  connect(&m_player, &CMediaplayer::VolumeChanged, this, &CVantrelDlg::RememberVolume);
+  qApp->installEventFilter(this);
   return true;
 }
 
@@ -142,6 +153,8 @@ void CVantrelDlg::OnFirstPaint() {
   m_timer1.start(1, this);
   // The playlists' refresh runs on its own thread; what it brings arrives later.
   m_playlists.StartRefresh();
+  // On the bus once the window is on screen: media controls then reach a window that exists.
+  m_mprisRegistered = m_mpris->Register();
   RunUpdateChecks();
 }
 
@@ -170,6 +183,7 @@ void CVantrelDlg::OnStartupTimer(QBasicTimer& timer) {
     setEnabled(true);
     update();
     ShowStatusText(ResString(res::IDS_CHOOSE_CHANNEL));
+    if (!m_openAtStartup.isEmpty()) Open(std::exchange(m_openAtStartup, {}));
   }
 }
 

@@ -26,6 +26,9 @@
 #include "app/status_line.h"
 #include "app/vantrel_dlg_playlists.h"
 #include "catalogue/channel_views.h"
+#include "desktop/channel_zapper.h"
+#include "desktop/mpris.h"
+#include "desktop/open_target.h"
 #include "playback/mediaplayer.h"
 #include "playback/record_control.h"
 #include "skin/skin_base_dialog.h"
@@ -33,6 +36,7 @@
 #include "skin/skin_selection.h"
 #include "updates/http_transfer.h"
 #include "updates/update_install.h"
+#include "updates/update_protocol.h"
 
 namespace vantrel {
 
@@ -79,6 +83,17 @@ class CVantrelDlg : public CSkinBaseDialog {
   void FillFavoritesList();
   // Hands the channel to the player, shows "connecting" and enables the heart button.
   void PlayChannel(const CChannel& channel);
+  // Plays `list[index]` and remembers the list for the next and previous channel.
+  void PlayFromList(std::vector<CChannel> list, std::size_t index);
+  // The next (+1) or previous (-1) channel of the list the playing one was chosen from.
+  void StepChannel(int step);
+  // The channel played before the current one.
+  void PlayChannelBefore();
+  // What the command line asked to open, once the window is ready (see OpenTarget).
+  void OpenAtStartup(const QString& argument) { m_openAtStartup = argument; }
+  void Open(const QString& argument);
+  // The desktop's media controls; nullptr before the first paint or without a session bus.
+  CMprisService* MediaControls() const { return m_mprisRegistered ? m_mpris.get() : nullptr; }
   // The player's play-state report: status text and record button.
   void OnPlayStateChange(int32_t newState);
 
@@ -130,6 +145,11 @@ class CVantrelDlg : public CSkinBaseDialog {
   const QColor& RightPanelColour() const { return m_rightPanelColour; }
   const QColor& BottomPanelColour() const { return m_bottomPanelColour; }
 
+  // An update server for this run only, ahead of the settings' (the command line's).
+  void SetUpdateServerForRun(const QString& address) { m_runUpdateServer = address; }
+  // A skin for this run only, ahead of the setting; ignored when no skin has that name.
+  void SetSkinForRun(const QString& name) { m_runSkin = name; }
+
   // Left by the channel check for the catalogue download.
   QString ChannelListUrl;
   QString DownloadProgressSuffix;
@@ -144,6 +164,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   void resizeEvent(QResizeEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -172,6 +193,13 @@ class CVantrelDlg : public CSkinBaseDialog {
   void SlideRightPanel();
   void ShowPanelControls();
   void PlacePlayer(QSize client);
+  // Keyboard, wheel and remembered volume (vantrel_dlg_keyboard.cpp).
+  bool OnShortcutKey(const QKeyEvent& event);
+  bool IsOwnWindow(const QWidget& widget) const;
+  void ChangeVolume(int delta);
+  void RestoreVolume();
+  void RememberVolume();
+  void OnOpenFile(const OpenTarget& target);
   // Channels and favourites (vantrel_dlg_channels.cpp).
   void OnTreeSelectionChanged();
   void ShowChannelDetails(const CChannel& channel, bool fromPlaylist);
@@ -197,6 +225,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   void OnRecord();
   void StopAllCaptures();
   // Update checks and downloads (vantrel_dlg_updates.cpp).
+  UpdateClientInfo UpdateClient() const;
   void RunUpdateChecks();
   bool CheckProgramUpdate();  // false: the later checks are skipped this run
   void CheckNewSkins();
@@ -252,6 +281,12 @@ class CVantrelDlg : public CSkinBaseDialog {
   // Created after the controls so that it lies above them.
   CStatusLine m_status;
 
+  CChannelZapper m_zapper;
+  std::unique_ptr<CMprisService> m_mpris;
+  bool m_mprisRegistered = false;
+  QString m_openAtStartup;
+  QString m_runUpdateServer;
+  QString m_runSkin;
   int m_exitCode = 0;
   bool m_ending = false;
   bool m_revealPlaylists = false;  // the next change of the playlists switches the view to them

@@ -25,6 +25,7 @@ void CVantrelDlg::PlayChannel(const CChannel& channel) {
   m_player.SetURL(ToQString(channel.URL));
   ShowStatusText(ResString(res::IDS_CONNECTING));
   m_heart.setEnabled(true);
+  if (m_mpris) m_mpris->TrackChanged();
 }
 
 void CVantrelDlg::OnPlayStateChange(int32_t newState) {
@@ -60,8 +61,22 @@ void CVantrelDlg::ShowChannelDetails(const CChannel& channel, bool fromPlaylist)
 }
 
 // A group only opens or closes, which the tree does by itself.
+// The channels of the chosen one's group, in tree order, are the list Page Up and Page Down
+// go through.
 void CVantrelDlg::OnTreeDoubleClick() {
-  if (const CChannel* channel = m_tree.SelectedChannel()) PlayChannel(*channel);
+  const QList<QTreeWidgetItem*> selected = m_tree.selectedItems();
+  const QTreeWidgetItem* chosen = selected.isEmpty() ? nullptr : selected.front();
+  if (ChannelOfItem(chosen) == nullptr) return;
+  const QTreeWidgetItem* group = chosen->parent() != nullptr ? chosen->parent() : m_tree.invisibleRootItem();
+  std::vector<CChannel> list;
+  std::size_t index = 0;
+  for (int i = 0; i < group->childCount(); ++i) {
+    const CChannel* channel = ChannelOfItem(group->child(i));
+    if (channel == nullptr) continue;
+    if (group->child(i) == chosen) index = list.size();
+    list.push_back(*channel);
+  }
+  PlayFromList(std::move(list), index);
 }
 
 void CVantrelDlg::OnFavoritesClick() { m_unheart.setEnabled(m_favorites.SelectionMark() >= 0); }
@@ -70,8 +85,7 @@ void CVantrelDlg::OnFavoritesDoubleClick() {
   const int mark = m_favorites.SelectionMark();
   const std::vector<CChannel>& favorites = GetChannelList().favorites;
   if (mark < 0 || static_cast<size_t>(mark) >= favorites.size()) return;
-  const CChannel channel = favorites[static_cast<size_t>(mark)];
-  PlayChannel(channel);
+  PlayFromList(favorites, static_cast<size_t>(mark));
 }
 
 // Adding the channel already there changes nothing but still refills and rewrites.

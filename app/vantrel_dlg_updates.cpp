@@ -14,9 +14,10 @@
 namespace vantrel {
 namespace {
 
-// The server and user name may be set per user; without a server the built-in one is asked.
-UpdateClientInfo UpdateClient() {
-  const QString server = GetProfileString(kUpdateSection, kServerEntry);
+// The server named for this run wins over the settings, which win over the build's; the user
+// name comes from the settings.
+UpdateClientInfo UpdateClientFor(const QString& runServer) {
+  const QString server = runServer.isEmpty() ? GetProfileString(kUpdateSection, kServerEntry) : runServer;
   std::optional<std::u16string> serverSetting;
   if (!server.isEmpty()) serverSetting = ToU16(server);
   return MakeUpdateClientInfo(serverSetting, ToU16(GetProfileString(kUpdateSection, kUserNameEntry)));
@@ -49,10 +50,17 @@ QString NewChannelsText(const QString& count) { return ResString(res::IDS_NEW_CH
 
 }  // namespace
 
+UpdateClientInfo CVantrelDlg::UpdateClient() const { return UpdateClientFor(m_runUpdateServer); }
+
+// Without a named server nothing is asked and nothing is said. An installed program leaves
+// its own updates to the package manager.
 void CVantrelDlg::RunUpdateChecks() {
-  RedrawNow(*this);
-  ShowStatusText(ResString(res::IDS_CHECKING_PROGRAM));
-  if (!CheckProgramUpdate()) return;
+  if (UpdateClient().baseAddress.empty()) return;
+  if (CurrentInstallMode() == InstallMode::kPortable) {
+    RedrawNow(*this);
+    ShowStatusText(ResString(res::IDS_CHECKING_PROGRAM));
+    if (!CheckProgramUpdate()) return;
+  }
 
   RedrawNow(*this);
   ShowStatusText(ResString(res::IDS_CHECKING_SKINS));
@@ -138,7 +146,7 @@ void CVantrelDlg::DownloadChannelList() {
 
 void CVantrelDlg::DownloadSkinPack(const QString& address, const QString& skinName, const QString& suffix) {
   const InstallResult result = DownloadSkinPackFiles(UpdateClient(), ToU16(address), ToU16(skinName),
-                                                     ProgramFolder(), ShowDownloadProgress(suffix));
+                                                     FileLocation(DataFile::kUserDataFolder), ShowDownloadProgress(suffix));
   FinishInstall(result, res::IDS_SKIN_RESTART);
 }
 

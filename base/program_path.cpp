@@ -24,17 +24,11 @@ const std::filesystem::path& ProgramFile() { return Kept(); }
 
 std::filesystem::path ProgramFolder() { return Kept().parent_path(); }
 
-std::filesystem::path ProgramFolderFile(const char* literal) {
-  return std::filesystem::path(ProgramFolder().native() + literal);
-}
-
-std::filesystem::path UserDataFolder() { return ProgramFolder(); }
-
 std::string ProgramName() { return Kept().stem().string(); }
 
 void RemoveLeftoverProgramFile() {
   std::error_code ec;
-  std::filesystem::remove(ProgramFolderFile(kTempProgramFile), ec);
+  std::filesystem::remove(FileLocation(DataFile::kLeftoverProgram), ec);
 }
 
 }  // namespace vantrel

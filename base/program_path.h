@@ -1,13 +1,12 @@
 #pragma once
 #include <filesystem>
+#include <string>
 
 namespace vantrel {
 
-// File names inside the program folder.
+// Names inside a folder, appended to it as they are.
 inline constexpr const char* kTempProgramFile = "/temp.tmp";  // the program moved aside by an update
 inline constexpr const char* kSkinsFolder = "/skins/";
-inline constexpr const char* kCatalogueFile = "/channels.dat";
-inline constexpr const char* kFavoritesFile = "/favorites.xml";
 
 // Reads the running program's own path once (at start-up) and keeps it. After a program
 // update has renamed the running file, the kept path still names the program file, so a
@@ -20,10 +19,6 @@ void SetProgramPathForTesting(const std::filesystem::path& file);
 const std::filesystem::path& ProgramFile();
 // The folder that holds the program file.
 std::filesystem::path ProgramFolder();
-// ProgramFolder() followed by one of the literals above.
-std::filesystem::path ProgramFolderFile(const char* literal);
-// Where the user's own files live (imported playlists, ...): the program folder today.
-std::filesystem::path UserDataFolder();
 // The program file's name without extension: the settings store's application name.
 std::string ProgramName();
 
@@ -31,3 +26,6 @@ std::string ProgramName();
 void RemoveLeftoverProgramFile();
 
 }  // namespace vantrel
+
+// Every other file is addressed through FileLocation.
+#include "base/file_locations.h"  // IWYU pragma: export

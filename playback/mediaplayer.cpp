@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "playback/gl_video_surface.h"
 #include "playback/play_state.h"
@@ -161,6 +162,12 @@ void CMediaplayer::OnVolume(int volume) {
   if (!m_mpv) return;
   double value = volume;
   mpv_set_property_async(m_mpv.get(), 0, "volume", MPV_FORMAT_DOUBLE, &value);
+}
+
+void CMediaplayer::SetVolume(int volume) { OnVolume(std::clamp(volume, 0, 100)); }
+
+void CMediaplayer::SetMuted(bool muted) {
+  if (m_mpv) SetFlag("mute", muted);
 }
 
 void CMediaplayer::OnRenderLost() {

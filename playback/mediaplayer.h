@@ -53,6 +53,13 @@ class CMediaplayer : public QWidget {
   int Volume() const { return m_volume; }
   bool IsMuted() const { return m_muted; }
 
+  // The control bar's commands, for the keyboard and the desktop's media controls: play or
+  // pause (a stopped address opens again), stop, volume (clamped to 0-100) and mute.
+  void PlayPause() { OnPlayPause(); }
+  void Stop() { OnStop(); }
+  void SetVolume(int volume);
+  void SetMuted(bool muted);
+
   // Whether the OpenGL path is in use (else the software renderer).
   bool UsesOpenGl() const;
 
@@ -61,6 +68,8 @@ class CMediaplayer : public QWidget {
   void OpenStateChange(int32_t newState);
   // A new video frame was drawn over the video area.
   void FrameRendered();
+  // The engine reported a new volume or mute.
+  void VolumeChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -174,10 +174,12 @@ void CMediaplayer::HandlePropertyChange(uint64_t id, const mpv_event_property& p
       if (property.format != MPV_FORMAT_DOUBLE) return;
       m_volume = static_cast<int>(std::lround(*static_cast<double*>(property.data)));
       m_bar->SetVolume(m_volume);
+      emit VolumeChanged();
       return;
     case kMute:
       m_muted = FlagValue(property);
       m_bar->SetMuted(m_muted);
+      emit VolumeChanged();
       return;
     case kFileSize:
       m_live = property.format != MPV_FORMAT_INT64;

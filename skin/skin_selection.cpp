@@ -19,8 +19,8 @@ QString SystemErrorText(int error) { return QString::fromLocal8Bit(std::strerror
 
 }  // namespace
 
-std::optional<SkinChoice> SelectSkinAtStartup() {
-  SkinDiscovery found = DiscoverSkins(ProgramFolderFile(kSkinsFolder));
+std::optional<SkinChoice> SelectSkinAtStartup(const QString& skinForRun) {
+  SkinDiscovery found = DiscoverSkins(FileLocation(DataFile::kShippedSkins), FileLocation(DataFile::kUserSkins));
   switch (found.status) {
     case SkinDiscovery::Status::kListingFailed:
       ShowSystemError(SystemErrorText(found.error), ResString(res::IDS_SKIN_SEARCH_ERROR));
@@ -32,7 +32,8 @@ std::optional<SkinChoice> SelectSkinAtStartup() {
       break;
   }
   SkinChoice choice;
-  choice.current = ChooseSkin(found.skins, ToU16(CurrentSkinSetting()));
+  const bool runSkinFound = FindSkinByName(found.skins, ToU16(skinForRun)) != nullptr;
+  choice.current = ChooseSkin(found.skins, ToU16(runSkinFound ? skinForRun : CurrentSkinSetting()));
   choice.skins = std::move(found.skins);
   return choice;
 }
@@ -47,12 +48,13 @@ std::vector<SkinPreviewButton> PreviewButtons(const SkinChoice& choice) {
   return buttons;
 }
 
-QString ConfirmSkinSetting(SkinChoice& choice) {
+QString ConfirmSkinSetting(SkinChoice& choice, const QString& skinForRun) {
   QString value = CurrentSkinSetting();
   if (value.isEmpty()) {
     value = ToQString(kDefaultSkinName);
     WriteProfileString(kSkinsSection, kCurrentSkinEntry, value);
   }
+  if (!skinForRun.isEmpty() && FindSkinByName(choice.skins, ToU16(skinForRun)) != nullptr) value = skinForRun;
   if (const std::filesystem::path* named = FindSkinByName(choice.skins, ToU16(value))) choice.current = *named;
   return value;
 }

@@ -20,10 +20,11 @@ struct SkinChoice {
 // path is unknown.
 inline constexpr int kSkinErrorExitCode = -1;
 
-// Finds the skins beside the program and picks the one the setting names, else the first.
+// Finds the shipped and the user's skins (merged, see DiscoverSkins) and picks the one the setting names, else the first.
 // When there is no skins folder, the listing fails or no skin is complete, the system's
 // error box has been shown and nothing comes back: the caller ends with kSkinErrorExitCode.
-std::optional<SkinChoice> SelectSkinAtStartup();
+// `skinForRun`, when it names a skin, is taken ahead of the setting and leaves it alone.
+std::optional<SkinChoice> SelectSkinAtStartup(const QString& skinForRun = {});
 
 // One preview button of the main window.
 struct SkinPreviewButton {
@@ -40,8 +41,9 @@ std::vector<SkinPreviewButton> PreviewButtons(const SkinChoice& choice);
 // The second read of the setting, once the preview buttons exist: an empty value becomes
 // "Classic" and is written back; a skin of that name becomes the current folder (the
 // message box and the about window then use it). Answers the value: the preview button of
-// that name is the one switched on.
-QString ConfirmSkinSetting(SkinChoice& choice);
+// that name is the one switched on. A `skinForRun` that names a skin stays current and is the
+// answer; the setting is still defaulted.
+QString ConfirmSkinSetting(SkinChoice& choice, const QString& skinForRun = {});
 
 // A panel's background colour, for the channel tree and the favourites list: the bytes at
 // 50003, 50002 and 50004 of its pixel data are red, green and blue. A panel with less pixel

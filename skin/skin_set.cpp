@@ -116,17 +116,35 @@ SkinCandidates ListSkinCandidates(const std::filesystem::path& skinsFolder) {
   return result;
 }
 
-SkinDiscovery DiscoverSkins(const std::filesystem::path& skinsFolder) {
+SkinDiscovery DiscoverSkins(const std::filesystem::path& skinsFolder) { return DiscoverSkins(skinsFolder, {}); }
+
+SkinDiscovery DiscoverSkins(const std::filesystem::path& builtInFolder, const std::filesystem::path& userFolder) {
   SkinDiscovery result;
-  SkinCandidates candidates = ListSkinCandidates(skinsFolder);
+  SkinCandidates candidates = ListSkinCandidates(builtInFolder);
   if (candidates.error != 0) {
     result.status = SkinDiscovery::Status::kListingFailed;
     result.error = candidates.error;
     return result;
   }
+  std::vector<std::filesystem::path> complete;
   for (std::filesystem::path& folder : candidates.folders) {
-    if (FirstFailingSkinFile(folder) == kSkinFileCount) result.skins.push_back(std::move(folder));
+    if (FirstFailingSkinFile(folder) == kSkinFileCount) complete.push_back(std::move(folder));
   }
+  if (!userFolder.empty() && userFolder != builtInFolder) {
+    for (std::filesystem::path& folder : ListSkinCandidates(userFolder).folders) {
+      if (FirstFailingSkinFile(folder) != kSkinFileCount) continue;
+      const auto same = std::find_if(complete.begin(), complete.end(),
+                                     [&](const auto& skin) { return SkinName(skin) == SkinName(folder); });
+      if (same != complete.end())
+        *same = std::move(folder);
+      else
+        complete.push_back(std::move(folder));
+    }
+    std::stable_sort(complete.begin(), complete.end(), [](const auto& a, const auto& b) {
+      return ListingOrder(a.filename().string(), b.filename().string());
+    });
+  }
+  result.skins = std::move(complete);
   if (result.skins.empty()) result.status = SkinDiscovery::Status::kNoValidSkin;
   return result;
 }

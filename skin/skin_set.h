@@ -77,6 +77,10 @@ struct SkinDiscovery {
   std::vector<std::filesystem::path> skins;
 };
 SkinDiscovery DiscoverSkins(const std::filesystem::path& skinsFolder);
+// The shipped skins and the user's together, in listing order: a complete user skin takes the
+// place of the shipped one of the same name. The user's folder may be missing or unreadable
+// (it only adds skins); the shipped folder's failures are reported as above.
+SkinDiscovery DiscoverSkins(const std::filesystem::path& builtInFolder, const std::filesystem::path& userFolder);
 
 // The skin whose name equals `name` exactly, or nullptr.
 const std::filesystem::path* FindSkinByName(const std::vector<std::filesystem::path>& skins, std::u16string_view name);

@@ -14,6 +14,7 @@ packages=(
   libxtst-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   libssl-dev openssl
   clang libclang-rt-14-dev
+  dbus-daemon dbus-bin weston qt6-wayland desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

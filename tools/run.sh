@@ -4,9 +4,9 @@
 #
 #   tools/run.sh [--no-build]
 #
-# The build folder is build/ (or $VANTREL_BUILD_DIR). For the run, the settings value
-# "Update"/"Server" names the demo server; the value the settings had before is put back when
-# the player closes. $VANTREL_PLAYER runs instead of the built program (for testing this script).
+# The build folder is build/ (or $VANTREL_BUILD_DIR). The player is told the demo server's
+# address with --update-server, for this run only: the user's settings are not touched.
+# $VANTREL_PLAYER runs instead of the built program (for testing this script).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,67 +36,14 @@ for file in "$program" "$server_program" "$demo/address"; do
   [ -e "$file" ] || { echo "run.sh: $file is missing; build first (tools/build.sh)" >&2; exit 1; }
 done
 
-# --- settings: [Update] Server in the player's INI file -------------------------------------
-config_home=${XDG_CONFIG_HOME:-$HOME/.config}
-settings="$config_home/Vantrel Applications/$(basename "$dir/bin/Vantrel").conf"
-
-# ini_get FILE SECTION KEY: prints the value and succeeds when the key is there.
-ini_get() {
-  [ -f "$1" ] || return 1
-  awk -v sec="[$2]" -v key="$3" '
-    /^\[.*\][[:space:]]*$/ { inside = ($0 == sec); next }
-    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); found = 1; exit }
-    END { exit !found }' "$1"
-}
-
-# ini_set FILE SECTION KEY [VALUE]: sets the key, or removes it when no VALUE is given (and
-# the section with it when nothing else is left in it). Other sections and keys stay as they
-# are; the file is replaced whole.
-ini_set() {
-  local file=$1 remove=1 value=""
-  [ $# -lt 4 ] || { remove=0; value=$4; }
-  mkdir -p "$(dirname "$file")"
-  touch "$file"
-  awk -v sec="[$2]" -v key="$3" -v value="$value" -v remove="$remove" '
-    function put() { if (!remove && !done) { release(); print key "=" value }; done = 1 }
-    # The section header waits in `held` until the section shows something worth keeping.
-    function release() { if (held != "") printf "%s", held; held = "" }
-    /^\[.*\][[:space:]]*$/ {
-      if (inside) put()
-      held = ""
-      inside = ($0 == sec); seen = seen || inside
-      if (inside) held = $0 "\n"; else print
-      next
-    }
-    inside && index($0, key "=") == 1 { put(); next }
-    inside && /^[[:space:]]*$/ { if (held != "") held = held $0 "\n"; else print; next }
-    { if (inside) release(); print }
-    END { if (inside) { if (!remove) release(); put() } else if (!seen && !remove) { print sec; print key "=" value } }' "$file" >"$file.run-sh"
-  mv "$file.run-sh" "$file"
-}
-
 # --- the demo server ----------------------------------------------------------------------
 address=$(head -n 1 "$demo/address")
 port=${address##*:}
 port=${port%%/*}
 log="$demo/server.log"
 server_pid=""
-previous_server=""
-had_server=false
-settings_written=false
-
-settings_existed=false
-[ -e "$settings" ] && settings_existed=true
 
 cleanup() {
-  if $settings_written; then
-    if $had_server; then ini_set "$settings" Update Server "$previous_server"; else ini_set "$settings" Update Server; fi
-    # A file made only for this run goes again.
-    if ! $settings_existed && ! grep -q -v -e '^\[Update\]$' -e '^[[:space:]]*$' "$settings"; then
-      rm -f "$settings"
-      rmdir "$(dirname "$settings")" 2>/dev/null || true
-    fi
-  fi
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
@@ -132,13 +79,9 @@ if ! start_server "$port"; then
 fi
 echo "run.sh: demo server at $base (log: $log)"
 
-if previous_server=$(ini_get "$settings" Update Server); then had_server=true; fi
-ini_set "$settings" Update Server "$base"
-settings_written=true
-
 # --- the player -----------------------------------------------------------------------------
 status=0
-"$program" || status=$?
+"$program" --update-server "$base" || status=$?
 
 # Switching skins or taking an update restarts the program: keep serving while a copy of the
 # program file is still running.

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "base/program_path.h"
+#include "base/file_locations.h"
 #include "catalogue/file_replace.h"
 #include "catalogue/playlist/playlist_address.h"
 #include "catalogue/playlist/playlist_text.h"
@@ -37,7 +37,7 @@ bool IsPlainFileName(std::string_view name) {
 
 }  // namespace
 
-std::filesystem::path PlaylistsFolder() { return UserDataFolder() / "playlists"; }
+std::filesystem::path PlaylistsFolder() { return FileLocation(DataFile::kPlaylists); }
 
 CPlaylistStore::CPlaylistStore(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 // The user's playlists: each imported playlist is kept as a copy of its bytes in the playlists
-// folder (UserDataFolder()/playlists), listed with its source in an index file that is
+// folder (the user data folder's playlists/), listed with its source in an index file that is
 // replaced atomically. The user's own file is never written. Qt-free; one owner thread (the
 // UI's): the background refresh fetches elsewhere and hands its result to ApplyFetched.
 //
@@ -96,7 +96,7 @@ class CPlaylistStore {
   bool m_indexDamaged = false;
 };
 
-// UserDataFolder() + "/playlists".
+// FileLocation(DataFile::kPlaylists).
 std::filesystem::path PlaylistsFolder();
 
 }  // namespace vantrel

@@ -1,6 +1,10 @@
 // The start-up update checks as the main window runs them: order, status texts, messages for
 // each failure, and what a stop or an offer leaves in the window.
+#include <QSettings>
+
 #include "base/text_codec.h"
+#include "resources/resource.h"
+#include "resources/string_table.h"
 #include "tests/app/update_window_fixture.h"
 
 using namespace vantrel;
@@ -112,6 +116,35 @@ class UpdateChecksWindowTest : public QObject {
     // The start-up goes on whatever the checks said.
     QVERIFY(window.WaitForStartUp());
     QCOMPARE(window.dlg->StatusLine().Text(), kChooseChannel);
+  }
+
+  // With no server named anywhere nothing is asked and nothing is said; a server named for
+  // this run is asked ahead of the settings', which stay as they were.
+  void serverNamedOrNone() {
+    if (!LoadResString(res::IDS_UPDATE_SERVER).empty()) QSKIP("this build names an update server");
+    // Also from the company-wide file the settings fall back on, where the process-wide set-up
+    // wrote before the program had its name.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, kSettingsCompany).remove(QStringLiteral("Update/Server"));
+    QVERIFY(WriteProfileString(kUpdateSection, kServerEntry, std::nullopt));
+    QVERIFY(GetProfileString(kUpdateSection, kServerEntry).isEmpty());
+    {
+      MessageAnswers shown;
+      CheckedWindow window;
+      QVERIFY(window.Open());
+      QVERIFY(window.WaitForStartUp());
+      QVERIFY(shown.shown.isEmpty());
+      QVERIFY(!window.paints->texts.contains(kCheckingProgram));
+      QCOMPARE(window.dlg->StatusLine().Text(), kChooseChannel);
+    }
+    const QString down = LoopbackBase(ClosedPort());
+    WriteProfileString(kUpdateSection, kServerEntry, QStringLiteral("http://127.0.0.1:9/settings/"));
+    MessageAnswers shown;
+    CheckedWindow window;
+    window.dlg->SetUpdateServerForRun(down);
+    QVERIFY(window.Open());
+    QCOMPARE(shown.shown, QStringList{ResString(res::IDS_SERVER_UNREACHABLE)});
+    QCOMPARE(GetProfileString(kUpdateSection, kServerEntry), QStringLiteral("http://127.0.0.1:9/settings/"));
+    WriteProfileString(kUpdateSection, kServerEntry, QuietServerAddress());
   }
 
   // "Nothing new" or a notice from the program page ends the checks while a skin and a

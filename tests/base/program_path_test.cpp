@@ -9,13 +9,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The program's folder and name come from the kept path, and files are addressed by literal.
-TEST(ProgramPath, FolderNameAndLiterals) {
+// The program's folder and name come from the kept path; a folder of its own keeps its files.
+TEST(ProgramPath, FolderNameAndFiles) {
   SetProgramPathForTesting("/opt/vantrel/Vantrel");
   EXPECT_EQ(ProgramFolder(), fs::path("/opt/vantrel"));
   EXPECT_EQ(ProgramName(), "Vantrel");
   EXPECT_EQ(ProgramFolderFile(kCatalogueFile), fs::path("/opt/vantrel/channels.dat"));
-  EXPECT_EQ(ProgramFolderFile(kSkinsFolder).string(), "/opt/vantrel/skins/");
+  EXPECT_EQ(FileLocation(DataFile::kShippedSkins), fs::path("/opt/vantrel/skins"));
 }
 
 // The real path is the running test program itself.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The run command around a stand-in player: without a display it stops at once; with one it
-# starts the demo server, points the settings at it, and when the player closes stops the
-# server and puts the settings back as they were.
+# starts the demo server, names it to the player with --update-server, leaves the settings
+# alone, and stops the server when the player closes.
 #   run_script_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1 build_dir=$2
@@ -15,13 +15,13 @@ if env -u DISPLAY -u WAYLAND_DISPLAY bash "$source_dir/tools/run.sh" --no-build 
 fi
 grep -q "no display" "$work/err" || fail "no message about the display: $(cat "$work/err")"
 
-# The stand-in player reads the server from the settings, asks it the channel question of the
-# starting catalogue and leaves the answer and the server's address behind.
+# The stand-in player takes the server from its command line, asks it the channel question of
+# the starting catalogue and leaves the answer and the server's address behind.
 cat >"$work/player.sh" <<'PLAYER'
 #!/usr/bin/env bash
 set -euo pipefail
-conf="$XDG_CONFIG_HOME/Vantrel Applications/Vantrel.conf"
-server=$(sed -n 's/^Server=//p' "$conf")
+[ "$#" -eq 2 ] && [ "$1" = --update-server ] || { echo "unexpected arguments: $*" >&2; exit 9; }
+server=$2
 hostport=${server#http://}
 hostport=${hostport%/}
 echo "$hostport" >"$WORK/hostport"
@@ -42,13 +42,13 @@ DISPLAY=:0 WORK=$work XDG_CONFIG_HOME="$work/config" VANTREL_BUILD_DIR="$build_d
   bash "$source_dir/tools/run.sh" --no-build >"$work/out" 2>&1 || status=$?
 [ "$status" -eq 7 ] || fail "the player's exit status $status was not passed on: $(cat "$work/out")"
 grep -q '^4096.*channels/channels.dat4096' "$work/answer" || fail "no catalogue offer: $(cat "$work/answer")"
-cmp -s "$config" "$work/config-before" || fail "settings not restored: $(cat "$config")"
+cmp -s "$config" "$work/config-before" || fail "settings changed: $(cat "$config")"
 hostport=$(cat "$work/hostport")
 if (exec 3<>"/dev/tcp/${hostport%:*}/${hostport#*:}") 2>/dev/null; then
   fail "the demo server still answers at $hostport"
 fi
 
-# Settings that did not exist are gone again afterwards.
+# No settings file is made for the run.
 rm -rf "$work/config"
 DISPLAY=:0 WORK=$work XDG_CONFIG_HOME="$work/config" VANTREL_BUILD_DIR="$build_dir" VANTREL_PLAYER="$work/player.sh" \
   bash "$source_dir/tools/run.sh" --no-build >"$work/out" 2>&1 || true

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/file_locations.h"
 #include "base/program_path.h"
 #include "catalogue/playlist/playlist_store.h"
 #include "tests/updates/zip_test_support.h"
@@ -142,10 +143,10 @@ TEST(PlaylistStore, UntrustedIndexAndWriteFailures) {
   EXPECT_TRUE(std::filesystem::exists(folder / "1.m3u"));
 }
 
-// The user's playlists live in the user data folder, which is the program folder today.
+// The user's playlists live in the user data folder, the program folder of a portable copy.
 TEST(PlaylistStore, FolderIsUnderTheUserDataFolder) {
   SetProgramPathForTesting("/opt/vantrel/Vantrel");
-  EXPECT_EQ(UserDataFolder(), std::filesystem::path("/opt/vantrel"));
+  EXPECT_EQ(FileLocation(DataFile::kUserDataFolder), std::filesystem::path("/opt/vantrel"));
   EXPECT_EQ(PlaylistsFolder(), std::filesystem::path("/opt/vantrel/playlists"));
 }
 
