@@ -30,6 +30,8 @@ inline constexpr int IDS_READY = 159;
 inline constexpr int IDS_PLAYING = 160;
 inline constexpr int IDS_TRANSITIONING = 161;
 inline constexpr int IDS_RECORD_UNSUPPORTED = 162;
+inline constexpr int IDS_RECONNECT_IN = 240;      // over the video: %1 is the seconds left
+inline constexpr int IDS_RECONNECTING_NOW = 241;  // over the video, while an attempt runs
 
 // Icon.
 inline constexpr int IDI_MAIN = 133;

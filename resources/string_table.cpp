@@ -15,7 +15,7 @@ namespace {
 #define VANTREL_U16(x) u##x
 #define VANTREL_U16_EXPAND(x) VANTREL_U16(x)
 
-constexpr std::array<std::pair<int, std::u16string_view>, 26> kStrings{{
+constexpr std::array<std::pair<int, std::u16string_view>, 28> kStrings{{
     {res::IDS_SKIN_SEARCH_ERROR, u"Ошибка при поиске каталога со шкурками."},
     {res::IDS_NO_SKINS, u"Нет доступных шкурок."},
     {res::IDS_ALWAYS_ON_TOP, u"Поверх всех окон"},
@@ -47,6 +47,8 @@ constexpr std::array<std::pair<int, std::u16string_view>, 26> kStrings{{
     {res::IDS_PLAYING, u"Начинаем воспроизведение."},
     {res::IDS_TRANSITIONING, u"Идет передача данных..."},
     {res::IDS_RECORD_UNSUPPORTED, u"Запись канала выбранного типа невозможна."},
+    {res::IDS_RECONNECT_IN, u"Связь с каналом потеряна. Переподключение через %1 с…"},
+    {res::IDS_RECONNECTING_NOW, u"Связь с каналом потеряна. Переподключение…"},
 }};
 
 }  // namespace
