@@ -203,12 +203,13 @@ class MediaplayerTest : public QObject {
     QCOMPARE(recorder.states, QList<int32_t>{play_state::kReconnecting});
     QCOMPARE(player.GetPlayState(), play_state::kReconnecting);
 
+    recorder.states.clear();
     player.SetURL(QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)));
     QVERIFY(!indicator->isVisible());
     m_server->LiveUrl("mpeg2_mp2.ts", 6);
     QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
-    QCOMPARE(recorder.states.mid(1), (QList<int32_t>{play_state::kTransitioning, play_state::kBuffering,
-                                                      play_state::kPlaying}));
+    QVERIFY2(OnlyOpeningStates(recorder.states), qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.first(), play_state::kTransitioning);
   }
 
   // A server that goes away (connections refused) and comes back on the same port: the
@@ -234,7 +235,11 @@ class MediaplayerTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > frames + 5, kEngineWait);
     QTRY_VERIFY_WITH_TIMEOUT(!indicator->isVisible(), kEngineWait);
     QCOMPARE(player.GetPlayState(), play_state::kPlaying);
-    QCOMPARE(recorder.states, (QList<int32_t>{play_state::kReconnecting, play_state::kPlaying}));
+    // Reconnecting, perhaps buffering, playing: never "transitioning" or "ready", which would
+    // change the status line as a new channel or a failure does.
+    QVERIFY2(OnlyOpeningStates(recorder.states, true) && !recorder.states.contains(play_state::kTransitioning),
+             qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.first(), play_state::kReconnecting);
     QVERIFY(HasColour(VideoArea(player)->grab().toImage()));
 
     // Away again; meanwhile the user picks another channel. The first one's server, back,
@@ -267,8 +272,9 @@ class MediaplayerTest : public QObject {
     m_server->Stall(false);
     QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
     QVERIFY(m_server->LiveRequests() > requests);
-    QCOMPARE(recorder.states,
-             (QList<int32_t>{play_state::kBuffering, play_state::kReconnecting, play_state::kPlaying}));
+    QVERIFY2(OnlyOpeningStates(recorder.states, true) && !recorder.states.contains(play_state::kTransitioning),
+             qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.mid(0, 2), (QList<int32_t>{play_state::kBuffering, play_state::kReconnecting}));
   }
 
   // A stream that ends reports media ended, then ready; the picture goes black.
