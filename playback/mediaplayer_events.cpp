@@ -171,12 +171,14 @@ void CMediaplayer::HandlePropertyChange(uint64_t id, const mpv_event_property& p
     case kPausedForCache:
       // Before the new address has started, the flag still speaks of the one before.
       if (!m_entryStarted) return;
-      Apply(FlagValue(property) ? Event::kCacheEmpty : Event::kCacheFilled);
+      // A live stream that waits on and on for data has broken off without saying so. (Set
+      // before publishing: a slot may put another address, which ends the watch.)
       if (FlagValue(property) && m_live && m_model.HasStarted()) {
         if (!m_stallTimer.isActive()) m_stallTimer.start();
       } else {
         m_stallTimer.stop();
       }
+      Apply(FlagValue(property) ? Event::kCacheEmpty : Event::kCacheFilled);
       return;
     case kVolume:
       if (property.format != MPV_FORMAT_DOUBLE) return;
