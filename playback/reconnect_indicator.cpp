@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 #include "resources/resource.h"
 #include "resources/string_table.h"

@@ -41,6 +41,17 @@ bool OnlyOpeningStates(const QList<int32_t>& states, bool reconnecting = false) 
   return true;
 }
 
+// Whether the notice's text shows in `image`: its pale blue-white, which neither the panel
+// nor the picture under it can give.
+bool ShowsNoticeText(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (IsNear(image.pixelColor(x, y), QColor(226, 232, 244))) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 class MediaplayerTest : public QObject {
@@ -229,6 +240,10 @@ class MediaplayerTest : public QObject {
     source.StopListening();
     QTRY_VERIFY_WITH_TIMEOUT(indicator->isVisible(), kEngineWait);
     QCOMPARE(player.GetPlayState(), play_state::kReconnecting);
+    // Drawn over the video area, whichever render path it uses.
+    QWidget* video = VideoArea(player);
+    QVERIFY(video->rect().contains(indicator->geometry()));
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsNoticeText(video->grab(indicator->geometry()).toImage()), kEngineWait);
     QTRY_VERIFY_WITH_TIMEOUT(indicator->Text().contains(QString::fromUtf8("через 2 с")), kEngineWait);
     const int frames = recorder.frames;
     source.ListenAgain();
@@ -240,7 +255,7 @@ class MediaplayerTest : public QObject {
     QVERIFY2(OnlyOpeningStates(recorder.states, true) && !recorder.states.contains(play_state::kTransitioning),
              qPrintable(QTest::toString(recorder.states)));
     QCOMPARE(recorder.states.first(), play_state::kReconnecting);
-    QVERIFY(HasColour(VideoArea(player)->grab().toImage()));
+    QVERIFY(HasColour(video->grab().toImage()));
 
     // Away again; meanwhile the user picks another channel. The first one's server, back,
     // hears nothing more from this player.
