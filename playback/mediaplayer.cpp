@@ -8,6 +8,7 @@
 #include "playback/gl_video_surface.h"
 #include "playback/play_state.h"
 #include "playback/player_control_bar.h"
+#include "playback/reconnect_indicator.h"
 
 namespace vantrel {
 namespace {
@@ -25,7 +26,10 @@ CMediaplayer::CMediaplayer(QWidget* parent) : QWidget(parent), m_mpv(CreateMpvEn
   setPalette(black);
 
   VideoSurfaceHooks hooks;
-  hooks.frameRendered = [this] { emit FrameRendered(); };
+  hooks.frameRendered = [this] {
+    OnFrameShown();
+    emit FrameRendered();
+  };
   hooks.renderReady = [this] { OnRenderReady(); };
   hooks.renderLost = [this] { OnRenderLost(); };
   m_surface = CreateVideoSurface(m_mpv.get(), std::move(hooks), this);
@@ -45,8 +49,7 @@ CMediaplayer::CMediaplayer(QWidget* parent) : QWidget(parent), m_mpv(CreateMpvEn
   connect(m_bar, &CPlayerControlBar::MuteClicked, this, &CMediaplayer::OnMute);
   connect(m_bar, &CPlayerControlBar::VolumeMoved, this, &CMediaplayer::OnVolume);
 
-  connect(&m_reconnectTimer, &QTimer::timeout, this, &CMediaplayer::LoadCurrentUrl);
-  m_reconnectTimer.setSingleShot(true);
+  SetUpReconnecting();
   ObserveEngine();
 }
 
@@ -60,6 +63,7 @@ CMediaplayer::~CMediaplayer() {
 bool CMediaplayer::UsesOpenGl() const { return dynamic_cast<CGlVideoSurface*>(m_surface.get()) != nullptr; }
 
 void CMediaplayer::SetURL(const QString& url) {
+  StopHealing();
   m_url = url;
   m_reconnects = 0;
   LoadCurrentUrl();
@@ -132,6 +136,7 @@ void CMediaplayer::OnPlayPause() {
     case play_state::kMediaEnded:
     case play_state::kUndefined:
       // Nothing is open: play opens the address again.
+      StopHealing();
       m_reconnects = 0;
       LoadCurrentUrl();
       UpdatePicture();
@@ -149,6 +154,7 @@ void CMediaplayer::OnStop() {
   const char* args[] = {"stop", nullptr};
   mpv_command_async(m_mpv.get(), 0, args);
   // Whatever the stopped address still reports from now on is not news.
+  StopHealing();
   ForgetCurrentEntry();
   UpdatePicture();
   Apply(Event::kStopped);

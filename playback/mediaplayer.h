@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "playback/connect_probe.h"
 #include "playback/mpv_engine.h"
 #include "playback/play_state_model.h"
 #include "playback/video_surface.h"
@@ -22,6 +23,7 @@ class QVBoxLayout;
 namespace vantrel {
 
 class CPlayerControlBar;
+class CReconnectIndicator;
 
 class CMediaplayer : public QWidget {
   Q_OBJECT
@@ -63,6 +65,12 @@ class CMediaplayer : public QWidget {
   // Whether the OpenGL path is in use (else the software renderer).
   bool UsesOpenGl() const;
 
+  // A live channel that breaks off (its source ends, fails or sends nothing for seconds) is
+  // reopened after growing pauses for as long as its address stays put; a notice over the
+  // video counts down to the next attempt and goes with the first new frame. Putting an
+  // address, stop and destruction end the attempts. While the source's server is away,
+  // a connection probe watches for its return, and the next attempt starts then, pause or not.
+
  signals:
   void PlayStateChange(int32_t newState);
   void OpenStateChange(int32_t newState);
@@ -82,7 +90,15 @@ class CMediaplayer : public QWidget {
   void HandleEndFile(const mpv_event_end_file& end);
   void HandlePropertyChange(uint64_t id, const mpv_event_property& property);
   void Apply(CPlayStateModel::Event event);
-  bool TryReconnect();
+  void SetUpReconnecting();
+  void BeginReconnect();
+  void ScheduleAttempt();
+  void StartAttempt();
+  void OnReconnectTick();
+  void OnStalled();
+  void OnFrameShown();
+  void EndReconnect();
+  void StopHealing();
   void UpdatePicture();
   void LoadCurrentUrl();
   void ForgetCurrentEntry();
@@ -116,7 +132,13 @@ class CMediaplayer : public QWidget {
   bool m_entryStarted = false;
   bool m_entryLoaded = false;
 
-  QTimer m_reconnectTimer;
+  QTimer m_reconnectTimer;  // the pause before the next attempt
+  QTimer m_attemptTimer;    // gives up an attempt that hangs
+  QTimer m_reconnectTick;   // counts down on the notice and looks at the probe
+  QTimer m_stallTimer;      // a live stream that waits too long for data is reopened
+  std::unique_ptr<CConnectProbe> m_probe;
+  int m_probeReturns = 0;
+  CReconnectIndicator* m_indicator = nullptr;
   int m_reconnects = 0;  // attempts since the stream last played
   bool m_live = false;
 

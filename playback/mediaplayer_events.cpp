@@ -49,9 +49,6 @@ int64_t EntryIdOf(const mpv_node& result) {
   return -1;
 }
 
-// Pauses before each attempt to reopen a live stream that broke off; then it has ended.
-constexpr int kReconnectDelaysMs[] = {0, 1000, 3000};
-
 }  // namespace
 
 void CMediaplayer::ObserveEngine() {
@@ -108,6 +105,7 @@ void CMediaplayer::HandleEvent(const mpv_event& event) {
     case MPV_EVENT_PLAYBACK_RESTART:
       if (!m_entryLoaded) return;
       m_reconnects = 0;
+      EndReconnect();
       Apply(Event::kStarted);
       return;
     case MPV_EVENT_END_FILE:
@@ -142,7 +140,11 @@ void CMediaplayer::HandleEndFile(const mpv_event_end_file& end) {
   const bool started = m_model.HasStarted();
   ForgetCurrentEntry();
   // The last picture stays while a live stream is reopened.
-  if (brokeOff && started && m_live && TryReconnect()) return;
+  if (brokeOff && started && m_live) {
+    BeginReconnect();
+    return;
+  }
+  StopHealing();
   UpdatePicture();
   switch (end.reason) {
     case MPV_END_FILE_REASON_EOF:
@@ -168,7 +170,15 @@ void CMediaplayer::HandlePropertyChange(uint64_t id, const mpv_event_property& p
       return;
     case kPausedForCache:
       // Before the new address has started, the flag still speaks of the one before.
-      if (m_entryStarted) Apply(FlagValue(property) ? Event::kCacheEmpty : Event::kCacheFilled);
+      if (!m_entryStarted) return;
+      // A live stream that waits on and on for data has broken off without saying so. (Set
+      // before publishing: a slot may put another address, which ends the watch.)
+      if (FlagValue(property) && m_live && m_model.HasStarted()) {
+        if (!m_stallTimer.isActive()) m_stallTimer.start();
+      } else {
+        m_stallTimer.stop();
+      }
+      Apply(FlagValue(property) ? Event::kCacheEmpty : Event::kCacheFilled);
       return;
     case kVolume:
       if (property.format != MPV_FORMAT_DOUBLE) return;
@@ -192,13 +202,6 @@ void CMediaplayer::HandlePropertyChange(uint64_t id, const mpv_event_property& p
     default:
       return;
   }
-}
-
-bool CMediaplayer::TryReconnect() {
-  if (m_reconnects >= static_cast<int>(std::size(kReconnectDelaysMs))) return false;
-  m_reconnectTimer.start(kReconnectDelaysMs[m_reconnects++]);
-  Apply(Event::kReconnecting);
-  return true;
 }
 
 void CMediaplayer::UpdatePicture() {

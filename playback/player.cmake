@@ -1,9 +1,12 @@
 # The play-state tables (no Qt) and the player widget on libmpv.
-vantrel_core_library(playback play_state.cpp play_state_model.cpp)
+vantrel_core_library(playback play_state.cpp play_state_model.cpp connect_probe.cpp)
+find_package(Threads REQUIRED)
+target_link_libraries(vantrel_core_playback PUBLIC Threads::Threads)
 
 if(NOT VANTREL_CORE_ONLY)
   vantrel_qt_library(playback
     mpv_engine.cpp video_surface.cpp gl_video_surface.cpp player_control_bar.cpp mediaplayer.cpp
-    mediaplayer_events.cpp)
-  target_link_libraries(vantrel_playback PUBLIC vantrel_core_playback PkgConfig::MPV Qt6::OpenGLWidgets)
+    mediaplayer_events.cpp mediaplayer_reconnect.cpp reconnect_indicator.cpp)
+  target_link_libraries(vantrel_playback PUBLIC vantrel_core_playback vantrel_core_resources PkgConfig::MPV
+                        Qt6::OpenGLWidgets)
 endif()

@@ -59,6 +59,10 @@ inline constexpr int IDS_PLAYLIST_NO_ANSWER = 419;
 inline constexpr int IDS_PLAYLIST_BROKE_OFF = 420;
 inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 
+// Over the video while a channel reconnects.
+inline constexpr int IDS_RECONNECT_IN = 240;      // over the video: %1 is the seconds left
+inline constexpr int IDS_RECONNECTING_NOW = 241;  // over the video, while an attempt runs
+
 // Icon.
 inline constexpr int IDI_MAIN = 133;
 

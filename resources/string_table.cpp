@@ -15,7 +15,7 @@ namespace {
 #define VANTREL_U16(x) u##x
 #define VANTREL_U16_EXPAND(x) VANTREL_U16(x)
 
-constexpr std::array<std::pair<int, std::u16string_view>, 29> kStrings{{
+constexpr std::array<std::pair<int, std::u16string_view>, 31> kStrings{{
     {res::IDS_SKIN_SEARCH_ERROR, u"Ошибка при поиске каталога со шкурками."},
     {res::IDS_NO_SKINS, u"Нет доступных шкурок."},
     {res::IDS_ALWAYS_ON_TOP, u"Поверх всех окон"},
@@ -50,6 +50,8 @@ constexpr std::array<std::pair<int, std::u16string_view>, 29> kStrings{{
     {res::IDS_PROGRAM_SIGNATURE_BAD, u"Обновление программы не прошло проверку подписи и не установлено."},
     {res::IDS_SKIN_SIGNATURE_BAD, u"Новая шкурка оформления не прошла проверку подписи и не установлена."},
     {res::IDS_CHANNELS_SIGNATURE_BAD, u"Новый список каналов не прошел проверку подписи и не установлен."},
+    {res::IDS_RECONNECT_IN, u"Связь с каналом потеряна. Переподключение через %1 с…"},
+    {res::IDS_RECONNECTING_NOW, u"Связь с каналом потеряна. Переподключение…"},
 }};
 
 constexpr std::pair<int, std::u16string_view> kPlaylistStrings[] = {

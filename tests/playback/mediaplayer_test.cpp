@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "playback/play_state.h"
+#include "playback/reconnect_indicator.h"
 #include "tests/playback/player_test_util.h"
 
 using namespace vantrel;
@@ -38,6 +39,17 @@ bool OnlyOpeningStates(const QList<int32_t>& states, bool reconnecting = false) 
     }
   }
   return true;
+}
+
+// Whether the notice's text shows in `image`: its pale blue-white, which neither the panel
+// nor the picture under it can give.
+bool ShowsNoticeText(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (IsNear(image.pixelColor(x, y), QColor(226, 232, 244))) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -174,10 +186,13 @@ class MediaplayerTest : public QObject {
     QVERIFY2(OnlyOpeningStates(recorder.states, true), qPrintable(QTest::toString(recorder.states)));
   }
 
-  // A live stream whose source ends is reopened (reconnecting, then playing again); when the
-  // source is gone for good, the channel ends after a few attempts.
+  // A live stream whose source ends is reopened (reconnecting, then playing again). A source
+  // that keeps failing is tried for as long as the channel stays chosen, with the notice
+  // over the video counting down; choosing another channel ends the attempts.
   void liveStreamReopenedAfterItEnds() {
     CMediaplayer player;
+    player.resize(320, 270);
+    player.show();
     PlayerRecorder recorder(player);
     PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->LiveUrl("mpeg2_mp2.ts", 6)));
     recorder.states.clear();
@@ -190,10 +205,91 @@ class MediaplayerTest : public QObject {
     recorder.states.clear();
     m_server->LiveUrl("mpeg2_mp2.ts", 0);  // from now on: not found
     m_server->EndLiveStreams();
-    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReady, kEngineWait);
-    QCOMPARE(recorder.states,
-             (QList<int32_t>{play_state::kReconnecting, play_state::kMediaEnded, play_state::kReady}));
+    auto* indicator = player.findChild<CReconnectIndicator*>("reconnectIndicator");
+    QVERIFY(indicator);
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->isVisible(), kEngineWait);
+    // Past the first pauses (0.5 + 1 + 2 s), still trying.
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->Text().contains(QString::fromUtf8("через 4 с")), kEngineWait);
+    QCOMPARE(indicator->Text(), QString::fromUtf8("Связь с каналом потеряна. Переподключение через 4 с…"));
+    QCOMPARE(recorder.states, QList<int32_t>{play_state::kReconnecting});
+    QCOMPARE(player.GetPlayState(), play_state::kReconnecting);
+
+    recorder.states.clear();
+    player.SetURL(QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)));
+    QVERIFY(!indicator->isVisible());
     m_server->LiveUrl("mpeg2_mp2.ts", 6);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+    QVERIFY2(OnlyOpeningStates(recorder.states), qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.first(), play_state::kTransitioning);
+  }
+
+  // A server that goes away (connections refused) and comes back on the same port: the
+  // channel shows the notice while it is away and plays again, notice gone, once it is
+  // back. Another channel chosen meanwhile ends the attempts for good.
+  void liveStreamHealsAfterServerOutage() {
+    MediaServer source;
+    CMediaplayer player;
+    player.resize(320, 270);
+    player.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&player));
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(source.LiveUrl("h264_aac.ts", 6)));
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > 0, kEngineWait);
+    auto* indicator = player.findChild<CReconnectIndicator*>("reconnectIndicator");
+    recorder.states.clear();
+    source.StopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->isVisible(), kEngineWait);
+    QCOMPARE(player.GetPlayState(), play_state::kReconnecting);
+    // Drawn over the video area, whichever render path it uses.
+    QWidget* video = VideoArea(player);
+    QVERIFY(video->rect().contains(indicator->geometry()));
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsNoticeText(video->grab(indicator->geometry()).toImage()), kEngineWait);
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->Text().contains(QString::fromUtf8("через 2 с")), kEngineWait);
+    const int frames = recorder.frames;
+    source.ListenAgain();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.frames > frames + 5, kEngineWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!indicator->isVisible(), kEngineWait);
+    QCOMPARE(player.GetPlayState(), play_state::kPlaying);
+    // Reconnecting, perhaps buffering, playing: never "transitioning" or "ready", which would
+    // change the status line as a new channel or a failure does.
+    QVERIFY2(OnlyOpeningStates(recorder.states, true) && !recorder.states.contains(play_state::kTransitioning),
+             qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.first(), play_state::kReconnecting);
+    QVERIFY(HasColour(video->grab().toImage()));
+
+    // Away again; meanwhile the user picks another channel. The first one's server, back,
+    // hears nothing more from this player.
+    source.StopListening();
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->isVisible(), kEngineWait);
+    player.SetURL(QString::fromStdString(m_server->LiveUrl("mpeg2_mp2.ts", 6)));
+    QVERIFY(!indicator->isVisible());
+    const int requests = source.LiveRequests();
+    source.ListenAgain();
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+    QTest::qWait(1500);
+    QCOMPARE(source.LiveRequests(), requests);
+    QVERIFY(!indicator->isVisible());
+  }
+
+  // A live stream that gets nothing for seconds is reopened as one that broke off, and
+  // plays on once data flows again.
+  void stalledLiveStreamIsReopened() {
+    CMediaplayer player;
+    player.resize(320, 270);
+    player.show();
+    PlayerRecorder recorder(player);
+    PlayUntilPlaying(player, recorder, QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6)));
+    recorder.states.clear();
+    const int requests = m_server->LiveRequests();
+    m_server->Stall(true);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kReconnecting, kEngineWait);
+    QVERIFY(player.findChild<CReconnectIndicator*>("reconnectIndicator")->isVisible());
+    m_server->Stall(false);
+    QTRY_COMPARE_WITH_TIMEOUT(player.GetPlayState(), play_state::kPlaying, kEngineWait);
+    QVERIFY(m_server->LiveRequests() > requests);
+    QVERIFY2(OnlyOpeningStates(recorder.states, true) && !recorder.states.contains(play_state::kTransitioning),
+             qPrintable(QTest::toString(recorder.states)));
+    QCOMPARE(recorder.states.mid(0, 2), (QList<int32_t>{play_state::kBuffering, play_state::kReconnecting}));
   }
 
   // A stream that ends reports media ended, then ready; the picture goes black.

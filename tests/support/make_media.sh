@@ -28,6 +28,10 @@ ff -f lavfi -i "$(pic 320x240)" -t 2 -c:v libx265 -preset ultrafast -g 25 -pix_f
 # A clip short enough to be played to its end in a test.
 ff -f lavfi -i "$(pic 320x240)" -f lavfi -i "$tone" -t 1 -c:v libx264 -preset ultrafast -g 25 \
    -pix_fmt yuv420p -c:a aac -b:a 64k -f mpegts "$out/short.ts.part"
+# A broadcast-like 720p channel with a key frame every 2 s only, for zapping on a network.
+ff -f lavfi -i "$(pic 1280x720)" -f lavfi -i "$tone" -t 10 -c:v libx264 -preset ultrafast \
+   -x264-params keyint=50:min-keyint=50:scenecut=0 -pix_fmt yuv420p -b:v 3M -maxrate 3M -bufsize 3M \
+   -c:a aac -b:a 128k -f mpegts "$out/h264_720p_gop2.ts.part"
 
 # Renamed last, so an interrupted run never leaves a half-written stream behind a good name.
-for f in h264_aac.ts mpeg2_mp2.ts radio.mp3 clip.wmv h264_720p_5m.ts opus.ts short.ts hevc.ts; do mv "$out/$f.part" "$out/$f"; done
+for f in h264_aac.ts mpeg2_mp2.ts radio.mp3 clip.wmv h264_720p_5m.ts opus.ts short.ts hevc.ts h264_720p_gop2.ts; do mv "$out/$f.part" "$out/$f"; done

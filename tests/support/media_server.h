@@ -1,8 +1,9 @@
 #pragma once
 // A loopback HTTP server for tests: serves a folder as plain files under /files/, and any file
 // of it as an endless "live" stream under /live/<name>, paced at real time and looped. Tests
-// can stall the live streams (connections stay open, nothing is sent) or drop them, and take
-// the whole server away for a while.
+// can stall the live streams (connections stay open, nothing is sent) or drop them, take the
+// whole server away (connections refused) and bring it back on the same port, and delay the
+// first byte of every answer as a distant server does.
 // Listens on 127.0.0.1 on a free port; stops when the object goes.
 
 #include <httplib.h>
@@ -25,24 +26,12 @@ inline std::string MediaDir() { return VANTREL_TEST_MEDIA_DIR; }
 class MediaServer {
  public:
   explicit MediaServer(const std::string& folder = MediaDir()) : m_folder(folder) {
-    m_server.set_mount_point("/files", m_folder);
-    m_server.set_file_extension_and_mimetype_mapping("ts", "video/mp2t");
-    m_server.set_file_extension_and_mimetype_mapping("m3u8", "application/vnd.apple.mpegurl");
-    m_server.set_file_extension_and_mimetype_mapping("wmv", "video/x-ms-wmv");
-    m_server.set_file_extension_and_mimetype_mapping("mp3", "audio/mpeg");
-    m_server.Get(R"(/live/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
-      ServeLive(req.matches[1], res);
-    });
-    m_server.set_keep_alive_max_count(1);
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_port = Listen(0);
   }
 
   ~MediaServer() {
     m_stopping = true;
-    m_server.stop();
-    if (m_thread.joinable()) m_thread.join();
+    StopListening();
   }
 
   MediaServer(const MediaServer&) = delete;
@@ -67,26 +56,64 @@ class MediaServer {
   // Ends every live response open now properly, as a source that went away does; later
   // requests are served again.
   void EndLiveStreams() { ++m_endGeneration; }
-  // An outage: the listener closes and every live connection drops, so connections are refused
-  // until Restart() listens again on the same port. Both are called from the test's own thread,
-  // one after the other.
-  void Shutdown() {
-    m_offline = true;
-    m_server.stop();
-    if (m_thread.joinable()) m_thread.join();
-  }
-  // Returns false when the port could not be had again.
-  bool Restart() {
-    if (m_thread.joinable() || !m_server.bind_to_port("127.0.0.1", m_port)) return false;
-    m_offline = false;
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    while (!m_server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return true;
-  }
   // How many live requests were received so far (a reconnect shows as one more).
   int LiveRequests() const { return m_liveRequests; }
 
+  // Takes the server away as a crashed or restarted source: open connections are closed and
+  // new ones refused until ListenAgain. Returns once the port is closed.
+  void StopListening() {
+    ++m_generation;
+    if (!m_server) return;
+    m_server->stop();
+    if (m_thread.joinable()) m_thread.join();
+    m_server.reset();
+  }
+  // Listens again on the same port; returns once connections are accepted.
+  void ListenAgain() {
+    if (!m_server) Listen(m_port);
+  }
+  // Every answer (files and live streams) waits this long before its first byte.
+  void SetAnswerDelay(std::chrono::milliseconds delay) { m_answerDelayMs = static_cast<int>(delay.count()); }
+  // Live answers start where an endless broadcast begun with the server would be now (at a
+  // TS packet boundary), not at the file's start: a channel is joined mid-way, between key
+  // frames, as a real one is.
+  void SetJoinLiveMidway(bool midway) { m_joinMidway = midway; }
+  // Seconds since that broadcast began (the server's start).
+  double BroadcastSeconds() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_epoch).count();
+  }
+
  private:
+  // Binds `port` (0: any free one) and serves on it from a thread of its own.
+  int Listen(int port) {
+    m_server = std::make_unique<httplib::Server>();
+    httplib::Server& server = *m_server;
+    server.set_mount_point("/files", m_folder);
+    server.set_file_extension_and_mimetype_mapping("ts", "video/mp2t");
+    server.set_file_extension_and_mimetype_mapping("m3u8", "application/vnd.apple.mpegurl");
+    server.set_file_extension_and_mimetype_mapping("wmv", "video/x-ms-wmv");
+    server.set_file_extension_and_mimetype_mapping("mp3", "audio/mpeg");
+    server.Get(R"(/live/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
+      ServeLive(req.matches[1], res);
+    });
+    server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+      if (m_answerDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_answerDelayMs.load()));
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
+    server.set_keep_alive_max_count(1);
+    if (port == 0) {
+      port = server.bind_to_any_port("127.0.0.1");
+    } else {
+      // The port's old connections may linger for a moment after a stop.
+      for (int i = 0; i < 500 && !server.bind_to_port("127.0.0.1", port); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    m_thread = std::thread([&server] { server.listen_after_bind(); });
+    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return port;
+  }
+
   void ServeLive(const std::string& name, httplib::Response& res) {
     double seconds = 0;
     {
@@ -110,11 +137,17 @@ class MediaServer {
     const int endGeneration = m_endGeneration;
     const auto start = std::chrono::steady_clock::now();
     auto sent = std::make_shared<uint64_t>(0);
+    if (m_joinMidway) {
+      const double broadcast = std::chrono::duration<double>(start - m_epoch).count();
+      *sent = static_cast<uint64_t>(broadcast * bytesPerSecond) % data->size() / 188 * 188;
+    }
+    const uint64_t first = *sent;
     res.set_chunked_content_provider(
         name.ends_with(".mp3") ? "audio/mpeg" : "video/mp2t",
-        [this, data, sent, start, bytesPerSecond, generation, endGeneration](size_t, httplib::DataSink& sink) {
+        [this, data, sent, first, start, bytesPerSecond, generation, endGeneration](size_t,
+                                                                                     httplib::DataSink& sink) {
           constexpr size_t kChunk = 188 * 64;
-          while (!m_stopping && !m_offline && generation == m_generation) {
+          while (!m_stopping && generation == m_generation) {
             if (endGeneration != m_endGeneration) {
               sink.done();
               return true;
@@ -122,7 +155,7 @@ class MediaServer {
             const double elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const auto allowed = static_cast<uint64_t>((elapsed + 1.0) * bytesPerSecond);
-            if (!m_stalled && *sent < allowed) {
+            if (!m_stalled && *sent - first < allowed) {
               const size_t pos = *sent % data->size();
               const size_t n = std::min(kChunk, data->size() - pos);
               if (!sink.write(data->data() + pos, n)) return false;
@@ -136,17 +169,19 @@ class MediaServer {
   }
 
   std::string m_folder;
-  httplib::Server m_server;
+  std::unique_ptr<httplib::Server> m_server;
   int m_port = 0;
   std::thread m_thread;
   std::mutex m_mutex;
   std::map<std::string, double> m_liveSeconds;
   std::atomic<bool> m_stopping{false};
   std::atomic<bool> m_stalled{false};
-  std::atomic<bool> m_offline{false};
   std::atomic<int> m_generation{0};
   std::atomic<int> m_endGeneration{0};
   std::atomic<int> m_liveRequests{0};
+  std::atomic<int> m_answerDelayMs{0};
+  std::atomic<bool> m_joinMidway{false};
+  const std::chrono::steady_clock::time_point m_epoch = std::chrono::steady_clock::now();
 };
 
 }  // namespace vantrel::test
