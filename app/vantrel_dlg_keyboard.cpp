@@ -121,7 +121,7 @@ void CVantrelDlg::Open(const QString& argument) {
   const OpenTarget target = ResolveOpenTarget(argument, QDir::currentPath());
   switch (target.kind) {
     case OpenTarget::Kind::kNone: return;
-    case OpenTarget::Kind::kStreamAddress: PlayFromList({ChannelFor(target)}, 0); return;
+    case OpenTarget::Kind::kStreamAddress:
     case OpenTarget::Kind::kLocalFile: OnOpenFile(target); return;
     case OpenTarget::Kind::kMissingFile:
       std::fprintf(stderr, "Vantrel: %s\n", MissingFileText(target.location).toLocal8Bit().constData());
@@ -130,8 +130,13 @@ void CVantrelDlg::Open(const QString& argument) {
   }
 }
 
-// A local file: this is where a playlist file would be read into channels. Until then the
-// player opens the file as it is (it plays media files and follows simple playlists itself).
-void CVantrelDlg::OnOpenFile(const OpenTarget& target) { PlayFromList({ChannelFor(target)}, 0); }
+// A playlist is imported (the shelf plays it at once when it turns out to be a stream); anything
+// else goes to the player as it is.
+void CVantrelDlg::OnOpenFile(const OpenTarget& target) {
+  if (target.playlist)
+    OpenPlaylist(target.location);
+  else
+    PlayFromList({ChannelFor(target)}, 0);
+}
 
 }  // namespace vantrel

@@ -6,6 +6,15 @@
 #include <QUrl>
 
 namespace vantrel {
+namespace {
+
+// By the name's extension; for an address, of its path, without query or fragment.
+bool NamedAsPlaylist(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  return suffix == QLatin1String("m3u") || suffix == QLatin1String("m3u8") || suffix == QLatin1String("pls");
+}
+
+}  // namespace
 
 OpenTarget ResolveOpenTarget(const QString& argument, const QString& workingFolder) {
   OpenTarget target;
@@ -19,6 +28,7 @@ OpenTarget ResolveOpenTarget(const QString& argument, const QString& workingFold
       target.kind = OpenTarget::Kind::kStreamAddress;
       target.location = argument;
       target.name = argument;
+      target.playlist = NamedAsPlaylist(url.path());
       return target;
     }
     path = url.toLocalFile();
@@ -27,6 +37,7 @@ OpenTarget ResolveOpenTarget(const QString& argument, const QString& workingFold
   target.location = QDir::cleanPath(file.absoluteFilePath());
   target.name = file.fileName();
   target.kind = file.isFile() ? OpenTarget::Kind::kLocalFile : OpenTarget::Kind::kMissingFile;
+  target.playlist = NamedAsPlaylist(target.location);
   return target;
 }
 

@@ -18,6 +18,7 @@ struct OpenTarget {
   Kind kind = Kind::kNone;
   QString location;
   QString name;  // what to call it: the file's name, or the address
+  bool playlist = false;  // named as a playlist (.m3u, .m3u8, .pls): imported, not played as is
 };
 
 OpenTarget ResolveOpenTarget(const QString& argument, const QString& workingFolder);

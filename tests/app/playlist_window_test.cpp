@@ -119,6 +119,22 @@ class PlaylistWindowTest : public QObject {
     QVERIFY(m_messages.isEmpty());
   }
 
+  // The command line's file or address named as a playlist is imported, not played as it is;
+  // other addresses play at once.
+  void commandLineImportsPlaylists() {
+    WriteList("cli.m3u", DemoList());
+    auto dlg = OpenWindow();
+    QVERIFY(dlg);
+    dlg->Open(m_served.filePath("cli.m3u"));
+    QVERIFY(dlg->ByPlaylistsRadio().isChecked());
+    QCOMPARE(Rows(*dlg->Tree().model()), QStringList({"cli.m3u(4)"}));
+    dlg->Open(ListUrl("cli.m3u") + "?token=1");
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->Tree().model()->rowCount(), 2, 20000);
+    dlg->Open(Url("direct"));
+    QCOMPARE(dlg->Player().GetURL(), Url("direct"));
+    QVERIFY(m_messages.isEmpty());
+  }
+
   // Delete on a playlist's row asks, then removes it with its copy; Cancel keeps it. A channel's
   // row does not remove anything.
   void removePlaylist() {

@@ -64,8 +64,11 @@ class CommandLineTest : public QObject {
     OpenTarget target = ResolveOpenTarget(QStringLiteral("rtmp://tv.example/live"), dir.path());
     QCOMPARE(target.kind, OpenTarget::Kind::kStreamAddress);
     QCOMPARE(target.location, QStringLiteral("rtmp://tv.example/live"));
+    QVERIFY(!target.playlist);
+    QVERIFY(ResolveOpenTarget(QStringLiteral("https://tv.example/lists/All.M3U8?token=a.b"), dir.path()).playlist);
     target = ResolveOpenTarget(QStringLiteral("list.m3u"), dir.path());
     QCOMPARE(target.kind, OpenTarget::Kind::kLocalFile);
+    QVERIFY(target.playlist);
     QCOMPARE(target.location, dir.filePath("list.m3u"));
     QCOMPARE(target.name, QStringLiteral("list.m3u"));
     target = ResolveOpenTarget(QUrl::fromLocalFile(dir.filePath("list.m3u")).toString(), QStringLiteral("/"));
