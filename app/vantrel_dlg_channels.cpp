@@ -64,16 +64,19 @@ void CVantrelDlg::ShowChannelDetails(const CChannel& channel, bool fromPlaylist)
 // The channels of the chosen one's group, in tree order, are the list Page Up and Page Down
 // go through.
 void CVantrelDlg::OnTreeDoubleClick() {
-  const QList<QTreeWidgetItem*> selected = m_tree.selectedItems();
-  const QTreeWidgetItem* chosen = selected.isEmpty() ? nullptr : selected.front();
-  if (ChannelOfItem(chosen) == nullptr) return;
-  const QTreeWidgetItem* group = chosen->parent() != nullptr ? chosen->parent() : m_tree.invisibleRootItem();
+  const QItemSelectionModel* selection = m_tree.selectionModel();
+  const QModelIndexList selected = selection != nullptr ? selection->selectedIndexes() : QModelIndexList{};
+  const QModelIndex chosen = selected.isEmpty() ? QModelIndex() : selected.front();
+  if (ChannelOfIndex(chosen) == nullptr) return;
+  const QModelIndex group = chosen.parent();
+  const QAbstractItemModel& model = *m_tree.model();
   std::vector<CChannel> list;
   std::size_t index = 0;
-  for (int i = 0; i < group->childCount(); ++i) {
-    const CChannel* channel = ChannelOfItem(group->child(i));
+  for (int i = 0; i < model.rowCount(group); ++i) {
+    const QModelIndex row = model.index(i, 0, group);
+    const CChannel* channel = ChannelOfIndex(row);
     if (channel == nullptr) continue;
-    if (group->child(i) == chosen) index = list.size();
+    if (row == chosen) index = list.size();
     list.push_back(*channel);
   }
   PlayFromList(std::move(list), index);

@@ -13,12 +13,6 @@ using namespace vantrel::test;
 
 namespace {
 
-QTreeWidgetItem* FindLeaf(QTreeWidget& tree, const QString& name) {
-  for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it)
-    if (ChannelOfItem(*it) != nullptr && (*it)->text(0) == name) return *it;
-  return nullptr;
-}
-
 QString Url(CVantrelDlg& dlg) { return dlg.Player().GetURL(); }
 
 }  // namespace
@@ -46,10 +40,7 @@ class KeyboardWindowTest : public QObject {
   void pageKeysAndBackspaceZap() {
     auto dlg = OpenWindow();
     QVERIFY(dlg);
-    QTreeWidgetItem* a2 = FindLeaf(dlg->Tree(), QStringLiteral("A2"));
-    QVERIFY(a2);
-    dlg->Tree().setCurrentItem(a2);
-    emit dlg->Tree().itemDoubleClicked(a2, 0);
+    QVERIFY(ChooseChannelInTree(dlg->Tree(), QStringLiteral("A2")));
     QCOMPARE(Url(*dlg), QStringLiteral("http://127.0.0.1:9/a2"));
 
     dlg->Tree().setFocus();
@@ -65,9 +56,7 @@ class KeyboardWindowTest : public QObject {
     QCOMPARE(Url(*dlg), QStringLiteral("http://127.0.0.1:9/a3"));
 
     // A channel alone in its group has nowhere to go.
-    QTreeWidgetItem* b1 = FindLeaf(dlg->Tree(), QStringLiteral("B1"));
-    dlg->Tree().setCurrentItem(b1);
-    emit dlg->Tree().itemDoubleClicked(b1, 0);
+    QVERIFY(ChooseChannelInTree(dlg->Tree(), QStringLiteral("B1")));
     QTest::keyClick(dlg.get(), Qt::Key_PageDown);
     QCOMPARE(Url(*dlg), QStringLiteral("http://127.0.0.1:9/b1"));
     QVERIFY(dlg->isVisible());

@@ -131,6 +131,16 @@ inline std::unique_ptr<CVantrelDlg> OpenWindow(bool waitForStartUp = true) {
 }
 
 // Waits for a running slide to end.
+// Chooses the channel named `name` in the tree as a double click on its row does.
+inline bool ChooseChannelInTree(CChannelTreeView& tree, const QString& name) {
+  const QModelIndexList found = tree.model()->match(tree.model()->index(0, 0), Qt::DisplayRole, name, 1,
+                                                    Qt::MatchExactly | Qt::MatchRecursive);
+  if (found.isEmpty() || ChannelOfIndex(found.front()) == nullptr) return false;
+  tree.setCurrentIndex(found.front());
+  emit tree.doubleClicked(found.front());
+  return true;
+}
+
 inline bool WaitForSlide(const CVantrelDlg& dlg) {
   return QTest::qWaitFor([&] { return !dlg.IsSliding(); }, kWait);
 }

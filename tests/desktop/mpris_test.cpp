@@ -97,12 +97,7 @@ class MprisTest : public QObject {
                              SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList))));
     m_changes.clear();
 
-    QTreeWidgetItem* one = nullptr;
-    for (QTreeWidgetItemIterator it(&dlg->Tree()); *it != nullptr; ++it)
-      if ((*it)->text(0) == QStringLiteral("One")) one = *it;
-    QVERIFY(one);
-    dlg->Tree().setCurrentItem(one);
-    emit dlg->Tree().itemDoubleClicked(one, 0);
+    QVERIFY(ChooseChannelInTree(dlg->Tree(), QStringLiteral("One")));
     QTRY_VERIFY_WITH_TIMEOUT(Changed(QStringLiteral("Metadata")), kWait);
     QVariantMap metadata = Metadata();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("One"));
