@@ -149,15 +149,7 @@ GuideFetchResult FetchGuide(std::string_view address, const GuideValidators& kno
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 15L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  ApplyCommonTransferOptions(h);
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CGuideTransfer::OnHeader);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CGuideTransfer::OnBody);

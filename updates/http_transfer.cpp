@@ -122,6 +122,22 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  ApplyCommonTransferOptions(h);
+  curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunkBytes));
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+  const CURLcode result = curl_easy_perform(h);
+  if (httpStatus) curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, httpStatus);
+  return transfer.Finish(result);
+}
+
+}  // namespace
+
+void SetExtraCaFileForTests(std::string pemFile) { ExtraCaFile() = std::move(pemFile); }
+
+void ApplyCommonTransferOptions(CURL* h) {
   // Addresses come from the server's answers: only web addresses are fetched.
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -139,19 +155,7 @@ TransferStatus HttpGet(std::u16string_view address, std::u16string_view userAgen
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   // A proxy's own answer to CONNECT is not the server's answer.
   curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferChunkBytes));
-  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
-  curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-  const CURLcode result = curl_easy_perform(h);
-  if (httpStatus) curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, httpStatus);
-  return transfer.Finish(result);
 }
-
-}  // namespace
-
-void SetExtraCaFileForTests(std::string pemFile) { ExtraCaFile() = std::move(pemFile); }
 
 std::string EncodeAddressForWire(std::u16string_view address) {
   static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";

@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include <curl/curl.h>
+
 #include "updates/update_protocol.h"
 
 namespace vantrel {
@@ -48,6 +50,11 @@ DownloadedBody DownloadToMemory(std::u16string_view address, std::u16string_view
 // system's store (the authority of a loopback test server). Empty, the default, trusts the
 // system's store alone. Set it before transfers start; it is read by each transfer.
 void SetExtraCaFileForTests(std::string pemFile);
+
+// The options every transfer of the program shares: web addresses only (redirects too),
+// certificates checked against the trust store, the connect and stall time-outs, no signals.
+// Callers add the address, their headers and their callbacks.
+void ApplyCommonTransferOptions(CURL* h);
 
 // The address as it goes on the wire: UTF-8, with blanks, control characters, non-ASCII
 // bytes and the few characters no URL may hold written as %XX. Everything else, "%"

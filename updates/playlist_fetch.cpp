@@ -128,15 +128,7 @@ PlaylistFetch FetchPlaylist(std::string_view address, const PlaylistValidators& 
   curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 15L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  ApplyCommonTransferOptions(h);
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CFetch::OnHeader);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &fetch);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CFetch::OnBody);
