@@ -13,6 +13,7 @@
 // Every way of closing (close button, Enter, Escape, the system close, a skin switch, a restart
 // asked by another part through EndProgram) ends in done(), which stops all captures first.
 #include <QBasicTimer>
+#include <QDateTime>
 #include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
@@ -123,6 +124,11 @@ class CVantrelDlg : public CSkinBaseDialog {
   bool OpenPlaylist(const QString& fileOrAddress);
   // Asks, then removes the playlist at `position` with its kept copy.
   void RemovePlaylist(int position);
+  // Schedules a recording of `channel` covering `start` to `stop` (UTC moments of a programme of
+  // the guide; the recording adds its margins). `title` names the programme in the list of
+  // recordings and in the suggested file name.
+  void RecordProgramme(const CChannel& channel, const QDateTime& start, const QDateTime& stop,
+                       const QString& title);
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
   CSkinBaseButton& HeartButton() { return m_heart; }

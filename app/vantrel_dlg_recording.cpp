@@ -9,4 +9,13 @@ void CVantrelDlg::OnRecord() { m_recorder.OnRecord(); }
 // no index.
 void CVantrelDlg::StopAllCaptures() { m_recorder.StopAllCaptures(); }
 
+void CVantrelDlg::RecordProgramme(const CChannel& channel, const QDateTime& start,
+                                  const QDateTime& stop, const QString& title) {
+  // Timed recordings are not there yet.
+  (void)channel;
+  (void)start;
+  (void)stop;
+  (void)title;
+}
+
 }  // namespace vantrel
