@@ -129,6 +129,7 @@ bool CVantrelDlg::OnInitDialog() {
   ConnectControls();
   ConnectSearch();
   ConnectPlaylists();
+  ConnectRecordings();
   m_playlists.Load();
 
   m_mpris = std::make_unique<CMprisService>(m_player, m_zapper, *this, [this](int step) { StepChannel(step); });

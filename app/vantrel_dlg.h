@@ -32,12 +32,16 @@
 #include "desktop/open_target.h"
 #include "playback/mediaplayer.h"
 #include "playback/record_control.h"
+#include "playback/recording_manager.h"
+#include "playback/recordings_window.h"
 #include "skin/skin_base_dialog.h"
 #include "skin/skin_button.h"
 #include "skin/skin_selection.h"
 #include "updates/http_transfer.h"
 #include "updates/update_install.h"
 #include "updates/update_protocol.h"
+
+class QMenu;
 
 namespace vantrel {
 
@@ -131,6 +135,14 @@ class CVantrelDlg : public CSkinBaseDialog {
                        const QString& title);
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
+  // Records `channel` while whatever plays goes on: asks for the file, then captures until
+  // stopped, or for `minutes` when not 0.
+  void RecordChannel(const CChannel& channel, int minutes);
+  // The recordings other than the record button's, and the list of all of them (made on first
+  // use, shown by ShowRecordings; the record button's capture is the row with key 0).
+  CRecordingManager& Recordings() { return m_recordings; }
+  CRecordingsWindow& RecordingsWindow();
+  void ShowRecordings();
   CSkinBaseButton& HeartButton() { return m_heart; }
   CSkinBaseButton& UnheartButton() { return m_unheart; }
   CSkinBaseButton& DownloadButton() { return m_download; }
@@ -230,6 +242,12 @@ class CVantrelDlg : public CSkinBaseDialog {
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
   void StopAllCaptures();
+  // The favourites' menu, the recording entries of every channel menu, the list's rows.
+  void ConnectRecordings();
+  void ShowFavoritesMenu(const QPoint& at);
+  void AddRecordActions(QMenu& menu, const CChannel* channel);
+  std::vector<RecordingsRow> RecordingRows() const;
+  void StopRecordingRow(uint64_t key);
   // Update checks and downloads (vantrel_dlg_updates.cpp).
   UpdateClientInfo UpdateClient() const;
   void RunUpdateChecks();
@@ -298,6 +316,10 @@ class CVantrelDlg : public CSkinBaseDialog {
   bool m_revealPlaylists = false;  // the next change of the playlists switches the view to them
   // Last, so that its workers are gone before the button and the player they serve.
   CRecordControl m_recorder{m_record, m_player};
+  int64_t m_recordButtonSince = 0;  // when the record button's capture was asked for
+  CRecordingManager m_recordings;
+  // Before the manager in teardown: its rows read the manager.
+  std::unique_ptr<CRecordingsWindow> m_recordingsWindow;
 };
 
 // The window icon, drawn at start-up.

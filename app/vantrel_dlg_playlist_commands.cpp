@@ -99,6 +99,9 @@ void CVantrelDlg::ShowTreeMenu(const QPoint& at) {
   const int playlist = m_tree.SelectedPlaylist();
   QAction* remove = menu.addAction(ResString(res::IDS_REMOVE_PLAYLIST), this, [this, playlist] { RemovePlaylist(playlist); });
   remove->setEnabled(playlist >= 0);
+  // The row under the pointer, which a right click does not select.
+  const QModelIndex under = m_tree.indexAt(at);
+  AddRecordActions(menu, under.isValid() ? ChannelOfIndex(under) : m_tree.SelectedChannel());
   menu.exec(m_tree.viewport()->mapToGlobal(at));
 }
 

@@ -20,6 +20,8 @@ enum class DataFile {
   kPlaylists,        // the user's playlists
   kDemoCatalogue,    // the catalogue shipped with an installed program; empty when portable
   kLeftoverProgram,  // the program file an update moved aside
+  kRecordingSchedule,  // recordings.xml: the recordings scheduled from the guide
+  kRecordings,         // the folder programmes recorded from the guide go to
 };
 // Kept for the callers that address the store's two files by these names.
 inline constexpr DataFile kCatalogueFile = DataFile::kCatalogue;

@@ -10,3 +10,7 @@ if(NOT VANTREL_CORE_ONLY)
   target_link_libraries(vantrel_playback PUBLIC vantrel_core_playback vantrel_core_resources PkgConfig::MPV
                         Qt6::OpenGLWidgets)
 endif()
+
+# The timed and scheduled recordings' plan and their schedule file (no Qt).
+vantrel_core_library(recording_schedule recording_schedule.cpp)
+target_link_libraries(vantrel_core_recording_schedule PUBLIC vantrel_core_catalogue vantrel_core_base)

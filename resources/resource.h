@@ -63,6 +63,27 @@ inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 inline constexpr int IDS_RECONNECT_IN = 240;      // over the video: %1 is the seconds left
 inline constexpr int IDS_RECONNECTING_NOW = 241;  // over the video, while an attempt runs
 
+// Recordings besides the record button: the channel menus and the list of recordings.
+inline constexpr int IDS_RECORD_CHANNEL = 430;         // the channel menu's submenu
+inline constexpr int IDS_RECORD_UNLIMITED = 431;
+inline constexpr int IDS_RECORD_30_MINUTES = 432;
+inline constexpr int IDS_RECORD_1_HOUR = 433;
+inline constexpr int IDS_RECORD_2_HOURS = 434;
+inline constexpr int IDS_SHOW_RECORDINGS = 435;        // menu item opening the list
+inline constexpr int IDS_RECORDINGS_TITLE = 436;       // the list's window title
+inline constexpr int IDS_RECORDINGS_CHANNEL = 437;     // column headers
+inline constexpr int IDS_RECORDINGS_TIME = 438;
+inline constexpr int IDS_RECORDINGS_SIZE = 439;
+inline constexpr int IDS_RECORDING_STOP = 440;
+inline constexpr int IDS_RECORDING_CANCEL = 441;
+inline constexpr int IDS_RECORDING_STARTS_AT = 442;    // %1: the start's local time
+inline constexpr int IDS_RECORDING_CONNECTING = 443;
+inline constexpr int IDS_RECORDING_UNTIL = 444;        // %1: elapsed, %2: the stop's local time
+inline constexpr int IDS_RECORDING_START_FAILED = 445; // %1: the channel's name
+inline constexpr int IDS_ALREADY_RECORDING = 446;
+inline constexpr int IDS_SIZE_KB = 447;                // %1: kilobytes
+inline constexpr int IDS_SIZE_MB = 448;                // %1: megabytes, one decimal
+
 // Icon.
 inline constexpr int IDI_MAIN = 133;
 

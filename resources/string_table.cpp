@@ -78,12 +78,36 @@ constexpr std::pair<int, std::u16string_view> kPlaylistStrings[] = {
     {res::IDS_PLAYLIST_NOT_SAVED, u"его копию не удалось сохранить."},
 };
 
+constexpr std::pair<int, std::u16string_view> kRecordingStrings[] = {
+    {res::IDS_RECORD_CHANNEL, u"Записать…"},
+    {res::IDS_RECORD_UNLIMITED, u"Без ограничения"},
+    {res::IDS_RECORD_30_MINUTES, u"30 минут"},
+    {res::IDS_RECORD_1_HOUR, u"1 час"},
+    {res::IDS_RECORD_2_HOURS, u"2 часа"},
+    {res::IDS_SHOW_RECORDINGS, u"Записи…"},
+    {res::IDS_RECORDINGS_TITLE, u"Записи"},
+    {res::IDS_RECORDINGS_CHANNEL, u"Канал"},
+    {res::IDS_RECORDINGS_TIME, u"Время"},
+    {res::IDS_RECORDINGS_SIZE, u"Размер"},
+    {res::IDS_RECORDING_STOP, u"Остановить"},
+    {res::IDS_RECORDING_CANCEL, u"Отменить"},
+    {res::IDS_RECORDING_STARTS_AT, u"начало в %1"},
+    {res::IDS_RECORDING_CONNECTING, u"подключение…"},
+    {res::IDS_RECORDING_UNTIL, u"%1 (до %2)"},
+    {res::IDS_RECORDING_START_FAILED, u"Не удалось начать запись канала «%1»."},
+    {res::IDS_ALREADY_RECORDING, u"Этот канал уже записывается."},
+    {res::IDS_SIZE_KB, u"%1 КБ"},
+    {res::IDS_SIZE_MB, u"%1 МБ"},
+};
+
 }  // namespace
 
 std::u16string_view LoadResString(int id) {
   for (const auto& [key, text] : kStrings)
     if (key == id) return text;
   for (const auto& [key, text] : kPlaylistStrings)
+    if (key == id) return text;
+  for (const auto& [key, text] : kRecordingStrings)
     if (key == id) return text;
   return {};
 }
