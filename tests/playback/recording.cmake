@@ -9,3 +9,6 @@ if(NOT VANTREL_CORE_ONLY)
     LIBS vantrel_mainwindow vantrel_update_server vantrel_test_support PkgConfig::FFMPEG)
   add_dependencies(record_window_test vantrel_skins test_media)
 endif()
+
+# Timed and scheduled recordings: the plan and its file alone, then in a real main window.
+vantrel_core_test(recording_schedule_test recording_schedule_test.cpp LIBS vantrel_core_recording_schedule)
