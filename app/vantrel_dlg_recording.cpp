@@ -14,6 +14,19 @@
 #include "resources/resource.h"
 
 namespace vantrel {
+namespace {
+
+// The record button knows only the address: the channel chosen last, or the catalogue's
+// channel of that address, gives its name.
+QString RecordedChannelName(const QString& url, const CChannel* playing) {
+  const std::u16string address = ToU16(url);
+  if (playing != nullptr && playing->URL == address && !playing->name.empty()) return ToQString(playing->name);
+  for (const CChannel& channel : GetChannelList().channels)
+    if (channel.URL == address && !channel.name.empty()) return ToQString(channel.name);
+  return url;
+}
+
+}  // namespace
 
 void CVantrelDlg::OnRecord() {
   // The library keeps one capture per address: a second one would get no file of its own, and
@@ -133,10 +146,7 @@ std::vector<RecordingsRow> CVantrelDlg::RecordingRows() const {
   if (m_recorder.IsRecording()) {
     RecordingsRow row;
     row.key = 0;
-    const CChannel* playing = m_zapper.Current();
-    row.channel = playing != nullptr && ToQString(playing->URL) == m_recorder.RecordingUrl() && !playing->name.empty()
-                      ? ToQString(playing->name)
-                      : m_recorder.RecordingUrl();
+    row.channel = RecordedChannelName(m_recorder.RecordingUrl(), m_zapper.Current());
     row.file = m_recorder.RecordingFile();
     row.startMs = m_recordButtonSince;
     rows.push_back(row);
@@ -145,7 +155,7 @@ std::vector<RecordingsRow> CVantrelDlg::RecordingRows() const {
     RecordingsRow row;
     row.key = entry.id;
     row.channel = ToQString(entry.plan.title.empty() ? entry.plan.channel : entry.plan.channel + u" — " + entry.plan.title);
-    row.file = ToQString(entry.plan.file);
+    row.file = ToQString(entry.file.empty() ? entry.plan.file : entry.file);
     row.waiting = entry.phase == RecordingPhase::kWaiting;
     row.connecting = entry.phase == RecordingPhase::kStarting;
     row.startMs = row.waiting ? entry.plan.startMs : entry.startedMs;

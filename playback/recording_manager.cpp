@@ -110,6 +110,7 @@ void CRecordingManager::Start(const ScheduledRecording& entry) {
     file = Utf8ToUtf16(FreeFileName(path).string());
   }
   const uint64_t id = entry.id;
+  m_schedule.SetFile(id, file);
   m_workers.Start(entry.plan.url, std::move(file), [this, id](int32_t result) {
     QMetaObject::invokeMethod(this, [this, id, result] { OnStarted(id, result); }, Qt::QueuedConnection);
   });

@@ -30,6 +30,7 @@ CRecordingSchedule::Due CRecordingSchedule::Poll(int64_t now) {
     }
     if (it->phase == RecordingPhase::kWaiting && it->plan.startMs <= now) {
       it->phase = RecordingPhase::kStarting;
+      it->file = it->plan.file;
       due.start.push_back(*it);
     }
     ++it;
@@ -44,6 +45,11 @@ void CRecordingSchedule::MarkRunning(uint64_t id, int64_t now) {
       entry.startedMs = now;
     }
   }
+}
+
+void CRecordingSchedule::SetFile(uint64_t id, std::u16string file) {
+  for (ScheduledRecording& entry : m_entries)
+    if (entry.id == id) entry.file = std::move(file);
 }
 
 std::optional<ScheduledRecording> CRecordingSchedule::Remove(uint64_t id) {

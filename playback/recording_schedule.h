@@ -29,6 +29,7 @@ struct ScheduledRecording {
   PlannedRecording plan;
   RecordingPhase phase = RecordingPhase::kWaiting;
   int64_t startedMs = 0;  // when the capture began to run
+  std::u16string file;    // what the capture writes: the plan's file, or a free name beside it
 };
 
 class CRecordingSchedule {
@@ -46,6 +47,7 @@ class CRecordingSchedule {
   Due Poll(int64_t now);
 
   void MarkRunning(uint64_t id, int64_t now);
+  void SetFile(uint64_t id, std::u16string file);
   std::optional<ScheduledRecording> Remove(uint64_t id);
   const ScheduledRecording* Find(uint64_t id) const;
   const std::vector<ScheduledRecording>& Entries() const { return m_entries; }

@@ -3,6 +3,7 @@
 // it the same), one row per capture running or waiting for its time, with the channel, the
 // time recorded so far (or when it starts), the file's size, and a button that stops it. The
 // rows come from the caller and are read again every second while the window is shown.
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
@@ -36,7 +37,7 @@ class CRecordingsWindow : public QWidget {
   void Refresh();
   QTableWidget& Table() { return m_table; }
   // The row's stop button; nullptr outside the table.
-  class QPushButton* StopButton(int row) const;
+  QPushButton* StopButton(int row) const;
 
   // "1:02:03" or "2:03".
   static QString ElapsedText(int64_t ms);
