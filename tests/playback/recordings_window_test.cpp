@@ -319,7 +319,7 @@ class RecordingsWindowTest : public QObject {
     dlg->SearchField().setText("Alph");
     QVERIFY(dlg->Tree().IsShowingSearchResults());
     m_answer = Out("close-search.avi");
-    QVERIFY(RecordFromMenu([&] { OpenTreeMenu(dlg->Tree(), "Alpha"); }, 0));
+    QVERIFY(RecordFromMenu([&] { OpenTreeMenu(dlg->Tree(), "Alpha — Каталог"); }, 0));
     const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(3600);
     dlg->RecordProgramme(Channel("Alpha", m_alpha), later, later.addSecs(600), "Позже");
     QTRY_VERIFY_WITH_TIMEOUT(dlg->Recordings().Entries().front().phase == RecordingPhase::kRunning, kStreamWait);
