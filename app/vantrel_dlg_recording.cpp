@@ -52,8 +52,9 @@ void CVantrelDlg::StopAllCaptures() {
 void CVantrelDlg::ConnectRecordings() {
   m_favorites.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&m_favorites, &QWidget::customContextMenuRequested, this, &CVantrelDlg::ShowFavoritesMenu);
-  connect(&m_recordings, &CRecordingManager::StartFailed, this, [this](const QString& channel) {
-    ShowSkinnedMessage(ResString(res::IDS_RECORDING_START_FAILED).arg(channel), this);
+  connect(&m_recordings, &CRecordingManager::StartFailed, this, [this](const QString& channel, bool busy) {
+    ShowSkinnedMessage(ResString(busy ? res::IDS_CHANNEL_BEING_RECORDED : res::IDS_RECORDING_START_FAILED).arg(channel),
+                       this);
   });
   connect(&m_recordings, &CRecordingManager::Changed, this, [this] {
     if (m_recordingsWindow && m_recordingsWindow->isVisible()) m_recordingsWindow->Refresh();

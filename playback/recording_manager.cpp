@@ -1,9 +1,8 @@
 #include "playback/recording_manager.h"
 
 #include <QDateTime>
-#include <system_error>
-
 #include <algorithm>
+#include <system_error>
 
 #include "base/qt_strings.h"
 #include "base/text_codec.h"
@@ -61,6 +60,11 @@ uint64_t CRecordingManager::Record(const QString& channel, const QString& url, c
 
 uint64_t CRecordingManager::Schedule(PlannedRecording plan) {
   plan.kept = true;
+  // The same programme asked for twice is one recording.
+  for (const ScheduledRecording& entry : m_schedule.Entries()) {
+    const PlannedRecording& other = entry.plan;
+    if (other.kept && other.url == plan.url && other.startMs == plan.startMs && other.stopMs == plan.stopMs) return entry.id;
+  }
   const uint64_t id = m_schedule.Add(std::move(plan));
   SaveKept();
   Poll();
@@ -130,7 +134,7 @@ void CRecordingManager::OnStarted(uint64_t id, int32_t result) {
   const std::optional<ScheduledRecording> failed = m_schedule.Remove(id);
   if (failed->plan.kept) SaveKept();
   emit Changed();
-  emit StartFailed(ToQString(failed->plan.channel));
+  emit StartFailed(ToQString(failed->plan.channel), result == 1);
 }
 
 void CRecordingManager::SaveKept() {

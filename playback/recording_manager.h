@@ -61,9 +61,9 @@ class CRecordingManager : public QObject {
  signals:
   // Something was added, started, stopped or dropped.
   void Changed();
-  // A capture could not be started: the source did not answer, its streams cannot be
-  // recorded, or the same address is already being recorded.
-  void StartFailed(const QString& channel);
+  // A capture could not be started: the source did not answer or its streams cannot be
+  // recorded, or (`busy`) the record button records the same address.
+  void StartFailed(const QString& channel, bool busy);
 
  private:
   void Start(const ScheduledRecording& entry);

@@ -21,19 +21,22 @@ uint64_t CRecordingSchedule::Add(PlannedRecording plan) {
 
 CRecordingSchedule::Due CRecordingSchedule::Poll(int64_t now) {
   Due due;
+  // Ends first: a capture ending now frees its address for one starting now.
   for (auto it = m_entries.begin(); it != m_entries.end();) {
-    const bool ended = it->plan.stopMs != 0 && it->plan.stopMs <= now;
-    if (ended) {
+    if (it->plan.stopMs != 0 && it->plan.stopMs <= now) {
       (it->phase == RecordingPhase::kWaiting ? due.missed : due.stop).push_back(std::move(*it));
       it = m_entries.erase(it);
-      continue;
+    } else {
+      ++it;
     }
-    if (it->phase == RecordingPhase::kWaiting && it->plan.startMs <= now) {
-      it->phase = RecordingPhase::kStarting;
-      it->file = it->plan.file;
-      due.start.push_back(*it);
-    }
-    ++it;
+  }
+  for (ScheduledRecording& entry : m_entries) {
+    // The library records an address once: a programme whose margin overlaps the one before
+    // it on the same channel waits for that one to end (what it misses is in that file).
+    if (entry.phase != RecordingPhase::kWaiting || entry.plan.startMs > now || IsCapturing(entry.plan.url)) continue;
+    entry.phase = RecordingPhase::kStarting;
+    entry.file = entry.plan.file;
+    due.start.push_back(entry);
   }
   return due;
 }

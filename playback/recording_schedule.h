@@ -43,7 +43,8 @@ class CRecordingSchedule {
     std::vector<ScheduledRecording> missed;  // removed: their stop passed before they began
   };
   // What `now` asks for. A recording whose stop has come is stopped even while still
-  // connecting (the stop then follows the start).
+  // connecting (the stop then follows the start). One whose start has come waits while
+  // another one captures the same address, until that one ends.
   Due Poll(int64_t now);
 
   void MarkRunning(uint64_t id, int64_t now);

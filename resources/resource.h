@@ -83,6 +83,7 @@ inline constexpr int IDS_RECORDING_START_FAILED = 445; // %1: the channel's name
 inline constexpr int IDS_ALREADY_RECORDING = 446;
 inline constexpr int IDS_SIZE_KB = 447;                // %1: kilobytes
 inline constexpr int IDS_SIZE_MB = 448;                // %1: megabytes, one decimal
+inline constexpr int IDS_CHANNEL_BEING_RECORDED = 449; // %1: the channel's name
 
 // Icon.
 inline constexpr int IDI_MAIN = 133;

@@ -98,6 +98,7 @@ constexpr std::pair<int, std::u16string_view> kRecordingStrings[] = {
     {res::IDS_ALREADY_RECORDING, u"Этот канал уже записывается."},
     {res::IDS_SIZE_KB, u"%1 КБ"},
     {res::IDS_SIZE_MB, u"%1 МБ"},
+    {res::IDS_CHANNEL_BEING_RECORDED, u"Запись «%1» не начата: этот канал уже записывается."},
 };
 
 }  // namespace

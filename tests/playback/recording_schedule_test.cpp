@@ -109,6 +109,31 @@ TEST(RecordingSchedule, EveningWalkThrough) {
   EXPECT_TRUE(schedule.Entries().empty());
 }
 
+// Two programmes of one channel back to back: with the margins they overlap, and the library
+// records an address once. The second starts as the first ends, in the same look at the
+// schedule, with the stop asked for before the start; another channel is not held up.
+TEST(RecordingSchedule, BackToBackProgrammesOfOneChannel) {
+  CRecordingSchedule schedule;
+  schedule.Add(Plan(u"A", kEvening - kMinute, kEvening + 63 * kMinute));
+  PlannedRecording next = Plan(u"A", kEvening + 59 * kMinute, kEvening + 123 * kMinute);
+  next.title = u"Фильм";
+  const uint64_t second = schedule.Add(next);
+  schedule.Add(Plan(u"B", kEvening + 59 * kMinute, kEvening + 90 * kMinute));
+
+  EXPECT_EQ(Channels(schedule.Poll(kEvening).start), std::vector<std::u16string>{u"A"});
+  CRecordingSchedule::Due due = schedule.Poll(kEvening + 59 * kMinute);
+  EXPECT_EQ(Channels(due.start), std::vector<std::u16string>{u"B"});
+  EXPECT_EQ(schedule.Find(second)->phase, RecordingPhase::kWaiting);
+
+  due = schedule.Poll(kEvening + 63 * kMinute);
+  ASSERT_EQ(due.stop.size(), 1u);
+  EXPECT_EQ(due.stop.front().plan.title, u"Новости");
+  ASSERT_EQ(due.start.size(), 1u);
+  EXPECT_EQ(due.start.front().id, second);
+  EXPECT_EQ(due.start.front().file, next.file);
+  EXPECT_TRUE(due.missed.empty());
+}
+
 // Written and read back: names with markup, quotes, Cyrillic and line breaks survive; only
 // what is still to come is read; only kept plans are written by the schedule's callers.
 TEST(RecordingScheduleFile, RoundTripKeepsWhatIsToCome) {

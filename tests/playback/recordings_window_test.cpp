@@ -118,7 +118,8 @@ class RecordingsWindowTest : public QObject {
     m_alpha = QString::fromStdString(m_server->LiveUrl("h264_aac.ts", 6.0));
     m_beta = QString::fromStdString(m_server->LiveUrl("mpeg2_mp2.ts", 6.0));
     QVERIFY(m_folder->WriteCatalogue({{1, "Alpha", "A", "News", m_alpha, 0, {}, {}},
-                                      {2, "Beta", "A", "News", m_beta, 0, {}, {}}}));
+                                      {2, "Beta", "A", "News", m_beta, 0, {}, {}},
+                                      {3, "Opus", "A", "News", QString::fromStdString(m_server->LiveUrl("opus.ts", 6.0)), 0, {}, {}}}));
   }
 
   void cleanupTestCase() {
@@ -168,6 +169,28 @@ class RecordingsWindowTest : public QObject {
     QVERIFY(recorded.opened && recorded.readToEnd && recorded.packets > 0);
     QVERIFY2(recorded.duration > 0, qPrintable(QString::number(recorded.duration)));
     QCOMPARE(dlg->Player().GetURL(), m_beta);
+  }
+
+  // A capture that cannot start is told once with the channel's name and leaves no row and no
+  // file; a scheduled one that fails also leaves the schedule file.
+  void failedStartIsTold() {
+    auto dlg = PlayingBeta();
+    QVERIFY(dlg);
+    m_answer = Out("opus.avi");  // AVI cannot carry Opus
+    QVERIFY(RecordFromMenu([&] { OpenTreeMenu(dlg->Tree(), "Opus"); }, 60));
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kStreamWait);
+    QCOMPARE(m_messages.front().text, QString("Не удалось начать запись канала «Opus»."));
+    QVERIFY(dlg->Recordings().Entries().empty());
+    QVERIFY(!QFile::exists(m_answer) && !QFile::exists(m_answer + ".part"));
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    dlg->RecordProgramme(Channel("Nowhere", "http://127.0.0.1:1/live/none.ts"), now, now.addSecs(600), "Тишина");
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, kStreamWait);
+    QCOMPARE(m_messages.back().text, QString("Не удалось начать запись канала «Nowhere»."));
+    QVERIFY(dlg->Recordings().Entries().empty());
+    QVERIFY(LoadSchedule(ScheduleFile(), 0).empty());
+    QVERIFY(Settled(*dlg));
+    QVERIFY(LibraryIsEmpty());
   }
 
   // From the favourites, "30 minutes": the stop time ends the capture by itself and the file is
