@@ -96,6 +96,16 @@ std::optional<int64_t> ParseMs(const char* text) {
   return value;
 }
 
+// XML 1.0 has no place for the other control characters, not even as references: a title
+// holding one would make the whole file unreadable.
+bool IsControl(char16_t c) { return c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'; }
+
+std::u16string Writable(std::u16string_view text) {
+  std::u16string out(text);
+  std::replace_if(out.begin(), out.end(), IsControl, u' ');
+  return out;
+}
+
 std::optional<PlannedRecording> ReadEntry(pugi::xml_node node, int64_t now) {
   PlannedRecording plan;
   const std::optional<int64_t> start = ParseMs(node.attribute("start").value());
@@ -108,6 +118,8 @@ std::optional<PlannedRecording> ReadEntry(pugi::xml_node node, int64_t now) {
     return std::nullopt;
   XmlGetAttribute(node, "channel", plan.channel);
   XmlGetAttribute(node, "title", plan.title);
+  for (const std::u16string* text : {&plan.url, &plan.file, &plan.channel, &plan.title})
+    if (std::any_of(text->begin(), text->end(), IsControl)) return std::nullopt;
   plan.kept = true;
   return plan;
 }
@@ -141,10 +153,10 @@ std::string WriteSchedule(const std::vector<PlannedRecording>& plans) {
     pugi::xml_node node = XmlAppendElement(root, "recording");
     node.append_attribute("start").set_value(static_cast<long long>(plan.startMs));
     node.append_attribute("stop").set_value(static_cast<long long>(plan.stopMs));
-    XmlSetAttribute(node, "url", plan.url);
-    XmlSetAttribute(node, "file", plan.file);
-    XmlSetAttribute(node, "channel", plan.channel);
-    XmlSetAttribute(node, "title", plan.title);
+    XmlSetAttribute(node, "url", Writable(plan.url));
+    XmlSetAttribute(node, "file", Writable(plan.file));
+    XmlSetAttribute(node, "channel", Writable(plan.channel));
+    XmlSetAttribute(node, "title", Writable(plan.title));
   }
   std::ostringstream out;
   document->save(out, "  ", pugi::format_default | pugi::format_no_declaration, pugi::encoding_utf8);

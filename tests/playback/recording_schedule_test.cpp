@@ -141,6 +141,7 @@ TEST(RecordingScheduleFile, RoundTripKeepsWhatIsToCome) {
                                          Plan(u"Past", kEvening - 10 * kMinute, kEvening - kMinute),
                                          Plan(u"Running", kEvening - kMinute, kEvening + 10 * kMinute)};
   plans[0].title = u"Вечер\nс 'гостями'\t!";
+  plans[2].title = u"Титр\x01\x1f";  // no place in XML: written as blanks, the file stays readable
   plans[0].url = u"http://127.0.0.1:1/a?b=1&c=\"2\"";
   const std::string text = WriteSchedule(plans);
   const std::optional<std::vector<PlannedRecording>> read = ParseSchedule(text, kEvening);
@@ -155,6 +156,7 @@ TEST(RecordingScheduleFile, RoundTripKeepsWhatIsToCome) {
   EXPECT_TRUE((*read)[0].kept);
   // Begun before the restart: it starts again at once, for what is left.
   EXPECT_EQ((*read)[1].channel, u"Running");
+  EXPECT_EQ((*read)[1].title, u"Титр  ");
   CRecordingSchedule schedule;
   for (const PlannedRecording& plan : *read) schedule.Add(plan);
   EXPECT_EQ(Channels(schedule.Poll(kEvening).start), (std::vector<std::u16string>{plans[0].channel, u"Running"}));
