@@ -57,6 +57,7 @@ void CVantrelDlg::ConnectPlaylists() {
     stream.name = stream.URL = ToU16(address);
     PlayChannel(stream);
   });
+  ConnectChannelCheck();
 }
 
 void CVantrelDlg::OnOpenPlaylistCommand() {
@@ -99,6 +100,10 @@ void CVantrelDlg::ShowTreeMenu(const QPoint& at) {
   const int playlist = m_tree.SelectedPlaylist();
   QAction* remove = menu.addAction(ResString(res::IDS_REMOVE_PLAYLIST), this, [this, playlist] { RemovePlaylist(playlist); });
   remove->setEnabled(playlist >= 0);
+  menu.addSeparator();
+  QAction* check = menu.addAction(ResString(m_channelCheck.IsRunning() ? res::IDS_STOP_CHECK : res::IDS_CHECK_CHANNELS),
+                                  this, &CVantrelDlg::OnCheckChannels);
+  check->setObjectName(QStringLiteral("checkChannels"));
   menu.exec(m_tree.viewport()->mapToGlobal(at));
 }
 
