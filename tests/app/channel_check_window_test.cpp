@@ -65,15 +65,15 @@ class ChannelCheckWindowTest : public QObject {
     m_server.Answer("/page", ProbeServer::Http("200 OK", "text/html", "<!DOCTYPE html><html></html>"));
     const QString refused = QStringLiteral("http://127.0.0.1:%1/live").arg(ProbeServer::ClosedPort());
     QList<TestChannel> channels = {
-        {1, "Live", "A", "News", QString::fromStdString(m_media.LiveUrl("h264_aac.ts", 10))},
-        {2, "Packets", "A", "News", Url("/ts")},
-        {3, "Missing", "A", "News", Url("/missing")},
-        {4, "Page", "A", "Music", Url("/page")},
-        {5, "Refused", "A", "Music", refused},
+        {1, "Live", "A", "News", QString::fromStdString(m_media.LiveUrl("h264_aac.ts", 10)), 0, "", ""},
+        {2, "Packets", "A", "News", Url("/ts"), 0, "", ""},
+        {3, "Missing", "A", "News", Url("/missing"), 0, "", ""},
+        {4, "Page", "A", "Music", Url("/page"), 0, "", ""},
+        {5, "Refused", "A", "Music", refused, 0, "", ""},
     };
     // Channels whose server accepts and never answers.
     for (int i = 0; i < 12; ++i)
-      channels.push_back({10 + i, QStringLiteral("Silent %1").arg(i), "B", "News", Url("/silent/" + std::to_string(i))});
+      channels.push_back({10 + i, QStringLiteral("Silent %1").arg(i), "B", "News", Url("/silent/" + std::to_string(i)), 0, "", ""});
     QVERIFY(m_folder->WriteCatalogue(channels));
   }
 
