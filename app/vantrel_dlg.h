@@ -30,6 +30,7 @@
 #include "desktop/channel_zapper.h"
 #include "desktop/mpris.h"
 #include "desktop/open_target.h"
+#include "playback/channel_check.h"
 #include "playback/mediaplayer.h"
 #include "playback/record_control.h"
 #include "playback/recording_manager.h"
@@ -133,6 +134,10 @@ class CVantrelDlg : public CSkinBaseDialog {
   // recordings and in the suggested file name.
   void RecordProgramme(const CChannel& channel, const QDateTime& start, const QDateTime& stop,
                        const QString& title);
+  // Probes the channels of the tree's current view, or of the group selected in it; while a
+  // check runs, stops it instead (vantrel_dlg_check.cpp).
+  void OnCheckChannels();
+  CChannelCheck& ChannelCheck() { return m_channelCheck; }
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
   // Records `channel` while whatever plays goes on: asks for the file, then captures until
@@ -238,6 +243,9 @@ class CVantrelDlg : public CSkinBaseDialog {
   void OnPlaylistsAboutToChange();
   void OnPlaylistsChanged();
   void ShowTreeMenu(const QPoint& at);
+  // The channel check (vantrel_dlg_check.cpp).
+  void ConnectChannelCheck();
+  std::vector<const CChannel*> ChannelsToCheck() const;
 
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
@@ -291,6 +299,8 @@ class CVantrelDlg : public CSkinBaseDialog {
   QCheckBox m_alwaysOnTop;
   CMediaplayer m_player;
   QCheckBox m_hideControls;
+  // Before the tree, whose model reads its marks until the end.
+  CChannelCheck m_channelCheck;
   CChannelTreeView m_tree;
   CFavoritesListView m_favorites;
   QLabel m_newChannels;

@@ -57,6 +57,7 @@ void CVantrelDlg::ConnectPlaylists() {
     stream.name = stream.URL = ToU16(address);
     PlayChannel(stream);
   });
+  ConnectChannelCheck();
 }
 
 void CVantrelDlg::OnOpenPlaylistCommand() {
@@ -102,6 +103,10 @@ void CVantrelDlg::ShowTreeMenu(const QPoint& at) {
   // The row under the pointer, which a right click does not select.
   const QModelIndex under = m_tree.indexAt(at);
   AddRecordActions(menu, under.isValid() ? ChannelOfIndex(under) : m_tree.SelectedChannel());
+  menu.addSeparator();
+  QAction* check = menu.addAction(ResString(m_channelCheck.IsRunning() ? res::IDS_STOP_CHECK : res::IDS_CHECK_CHANNELS),
+                                  this, &CVantrelDlg::OnCheckChannels);
+  check->setObjectName(QStringLiteral("checkChannels"));
   menu.exec(m_tree.viewport()->mapToGlobal(at));
 }
 

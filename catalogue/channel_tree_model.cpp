@@ -1,5 +1,7 @@
 #include "catalogue/channel_tree_model.h"
 
+#include <QColor>
+
 #include "base/qt_strings.h"
 
 namespace vantrel {
@@ -28,6 +30,17 @@ void CChannelTreeModel::Reset(std::vector<ChannelTreeNode> nodes, bool playlists
   m_nodes = std::move(nodes);
   m_playlists = playlists;
   endResetModel();
+}
+
+void CChannelTreeModel::SetMarks(const ChannelMarks* marks) {
+  m_marks = marks;
+  MarksChanged();
+}
+
+// One change over the top level: views redraw what they show, children included.
+void CChannelTreeModel::MarksChanged() {
+  if (m_nodes.empty()) return;
+  emit dataChanged(index(0, 0), index(static_cast<int>(m_nodes.size()) - 1, 0), {Qt::ForegroundRole, Qt::ToolTipRole});
 }
 
 const std::vector<ChannelTreeNode>& CChannelTreeModel::Children(const QModelIndex& parent) const {
@@ -83,6 +96,13 @@ QVariant CChannelTreeModel::data(const QModelIndex& index, int role) const {
       QModelIndex top = index;
       while (top.parent().isValid()) top = top.parent();
       return top.row();
+    }
+    case Qt::ForegroundRole:
+    case Qt::ToolTipRole: {
+      if (m_marks == nullptr || m_marks->empty() || node->channel == nullptr) return {};
+      const auto mark = m_marks->find(node->channel->URL);
+      if (mark == m_marks->end()) return {};
+      return role == Qt::ToolTipRole ? QVariant(mark->second) : QVariant(QColor(Qt::gray));
     }
     default: return {};
   }

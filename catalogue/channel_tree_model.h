@@ -6,6 +6,8 @@
 // Trees are at most three levels deep (group, group, channel); an index carries the rows of
 // its ancestors in its internal id, so finding a parent needs no table.
 #include <QAbstractItemModel>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/channel_tree.h"
@@ -20,6 +22,10 @@ enum ChannelRole {
   kChannelRole = Qt::UserRole + 1,  // const CChannel* as a quintptr; 0 for a group
   kSourceRole,                      // int: kCatalogueSource or the playlist's position
 };
+
+// Channels a check found unreachable, by address, each with the tooltip that says why. The
+// views draw them greyed out; a lookup per shown row is all they cost.
+using ChannelMarks = std::unordered_map<std::u16string, QString>;
 
 // The record behind an index of a channel view; nullptr for a group or an invalid index.
 const CChannel* ChannelOfIndex(const QModelIndex& index);
@@ -37,6 +43,10 @@ class CChannelTreeModel : public QAbstractItemModel {
   // The node an index shows; nullptr for the invisible root.
   const ChannelTreeNode* Node(const QModelIndex& index) const;
 
+  // The marks the channel rows show; not owned, nullptr for none. MarksChanged after each change.
+  void SetMarks(const ChannelMarks* marks);
+  void MarksChanged();
+
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -49,6 +59,7 @@ class CChannelTreeModel : public QAbstractItemModel {
 
   std::vector<ChannelTreeNode> m_nodes;
   bool m_playlists = false;
+  const ChannelMarks* m_marks = nullptr;
 };
 
 }  // namespace vantrel

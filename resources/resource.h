@@ -59,6 +59,21 @@ inline constexpr int IDS_PLAYLIST_NO_ANSWER = 419;
 inline constexpr int IDS_PLAYLIST_BROKE_OFF = 420;
 inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 
+// The channel check.
+inline constexpr int IDS_CHECK_CHANNELS = 460;       // the tree menu's command
+inline constexpr int IDS_STOP_CHECK = 461;           // the same command while a check runs
+inline constexpr int IDS_CHECK_PROGRESS = 462;       // %1 checked of %2
+inline constexpr int IDS_CHECK_DONE = 463;           // %1 unreachable of %2
+inline constexpr int IDS_CHECK_STOPPED = 464;        // %1 checked of %2
+inline constexpr int IDS_CHANNEL_UNREACHABLE = 465;  // tooltip: %1 a reason below, %2 the time
+inline constexpr int IDS_CHECK_REFUSED = 466;
+inline constexpr int IDS_CHECK_TIMED_OUT = 467;
+inline constexpr int IDS_CHECK_NOT_MEDIA = 468;
+inline constexpr int IDS_CHECK_HTTP = 469;           // %1: the HTTP status
+inline constexpr int IDS_CHECK_NOT_RESOLVED = 470;
+inline constexpr int IDS_CHECK_SECURE = 471;
+inline constexpr int IDS_CHECK_NO_ANSWER = 472;
+
 // Over the video while a channel reconnects.
 inline constexpr int IDS_RECONNECT_IN = 240;      // over the video: %1 is the seconds left
 inline constexpr int IDS_RECONNECTING_NOW = 241;  // over the video, while an attempt runs

@@ -101,6 +101,23 @@ constexpr std::pair<int, std::u16string_view> kRecordingStrings[] = {
     {res::IDS_CHANNEL_BEING_RECORDED, u"Запись «%1» не начата: этот канал уже записывается."},
 };
 
+// The channel check.
+constexpr std::pair<int, std::u16string_view> kCheckStrings[] = {
+    {res::IDS_CHECK_CHANNELS, u"Проверить каналы"},
+    {res::IDS_STOP_CHECK, u"Остановить проверку"},
+    {res::IDS_CHECK_PROGRESS, u"Проверка каналов: %1 из %2"},
+    {res::IDS_CHECK_DONE, u"Проверка каналов завершена: недоступно %1 из %2"},
+    {res::IDS_CHECK_STOPPED, u"Проверка каналов остановлена: проверено %1 из %2"},
+    {res::IDS_CHANNEL_UNREACHABLE, u"Канал недоступен: %1 (проверено в %2)"},
+    {res::IDS_CHECK_REFUSED, u"соединение отклонено"},
+    {res::IDS_CHECK_TIMED_OUT, u"сервер не ответил вовремя"},
+    {res::IDS_CHECK_NOT_MEDIA, u"по адресу нет потока"},
+    {res::IDS_CHECK_HTTP, u"HTTP %1"},
+    {res::IDS_CHECK_NOT_RESOLVED, u"имя сервера не найдено"},
+    {res::IDS_CHECK_SECURE, u"ошибка защищённого соединения"},
+    {res::IDS_CHECK_NO_ANSWER, u"соединение прервалось без ответа"},
+};
+
 }  // namespace
 
 std::u16string_view LoadResString(int id) {
@@ -109,6 +126,8 @@ std::u16string_view LoadResString(int id) {
   for (const auto& [key, text] : kPlaylistStrings)
     if (key == id) return text;
   for (const auto& [key, text] : kRecordingStrings)
+    if (key == id) return text;
+  for (const auto& [key, text] : kCheckStrings)
     if (key == id) return text;
   return {};
 }
