@@ -25,6 +25,10 @@
 #include <vector>
 
 #include "app/status_line.h"
+#include "app/vantrel_dlg_guide.h"
+#include "app/vantrel_dlg_guide_day.h"
+#include "app/vantrel_dlg_guide_pane.h"
+#include "app/vantrel_dlg_guide_sources.h"
 #include "app/vantrel_dlg_playlists.h"
 #include "catalogue/channel_views.h"
 #include "desktop/channel_zapper.h"
@@ -129,6 +133,15 @@ class CVantrelDlg : public CSkinBaseDialog {
   // recordings and in the suggested file name.
   void RecordProgramme(const CChannel& channel, const QDateTime& start, const QDateTime& stop,
                        const QString& title);
+  // The programme guide (vantrel_dlg_guide_commands.cpp): its sources and lookups, the now and
+  // next of the details, and its two windows (made when first opened; nullptr before).
+  CGuideService& Guide() { return m_guide; }
+  CGuideNowPane& GuidePane() { return m_guidePane; }
+  CGuideDayWindow* GuideDayWindow() const { return m_guideDay.get(); }
+  CGuideSourcesDialog* GuideSourcesWindow() const { return m_guideSources.get(); }
+  // The day's list of the channel shown in the details.
+  void OpenGuideDayList();
+  void OpenGuideSources();
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
   CSkinBaseButton& HeartButton() { return m_heart; }
@@ -226,6 +239,11 @@ class CVantrelDlg : public CSkinBaseDialog {
   void OnPlaylistsAboutToChange();
   void OnPlaylistsChanged();
   void ShowTreeMenu(const QPoint& at);
+  // The programme guide (vantrel_dlg_guide_commands.cpp).
+  void LayOutGuide();
+  void ConnectGuide();
+  void ShowGuideFor(const CChannel& channel);
+  void OnGuideShown(bool shown);
 
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
@@ -284,6 +302,12 @@ class CVantrelDlg : public CSkinBaseDialog {
   QRadioButton m_byPlaylists;
   CChannelSearchField m_search;
   CPlaylistShelf m_playlists;
+  // The windows and the pane use the service: they go first.
+  CGuideService m_guide;
+  CGuideNowPane m_guidePane;
+  std::unique_ptr<CGuideDayWindow> m_guideDay;
+  std::unique_ptr<CGuideSourcesDialog> m_guideSources;
+  int m_descriptionHeight = 0;  // the details' height when the pane is not beside it
   // Created after the controls so that it lies above them.
   CStatusLine m_status;
 

@@ -20,6 +20,8 @@ enum class DataFile {
   kPlaylists,        // the user's playlists
   kDemoCatalogue,    // the catalogue shipped with an installed program; empty when portable
   kLeftoverProgram,  // the program file an update moved aside
+  kGuide,            // the folder of the programme guide's database (a cache of its sources)
+  kGuideSources,     // the guide addresses and files the user added, one a line
 };
 // Kept for the callers that address the store's two files by these names.
 inline constexpr DataFile kCatalogueFile = DataFile::kCatalogue;

@@ -77,6 +77,7 @@ QVariant CChannelTreeModel::data(const QModelIndex& index, int role) const {
   if (node == nullptr) return {};
   switch (role) {
     case Qt::DisplayRole: return ToQString(node->label);
+    case Qt::ToolTipRole: return ToolTip(*node);
     case kChannelRole: return QVariant::fromValue(reinterpret_cast<quintptr>(node->channel));
     case kSourceRole: {
       if (!m_playlists) return kCatalogueSource;
@@ -86,6 +87,12 @@ QVariant CChannelTreeModel::data(const QModelIndex& index, int role) const {
     }
     default: return {};
   }
+}
+
+QVariant CChannelTreeModel::ToolTip(const ChannelTreeNode& node) const {
+  if (node.channel == nullptr || !m_toolTip) return {};
+  const QString text = m_toolTip(*node.channel);
+  return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 }  // namespace vantrel

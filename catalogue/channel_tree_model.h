@@ -6,6 +6,7 @@
 // Trees are at most three levels deep (group, group, channel); an index carries the rows of
 // its ancestors in its internal id, so finding a parent needs no table.
 #include <QAbstractItemModel>
+#include <functional>
 #include <vector>
 
 #include "catalogue/channel_tree.h"
@@ -36,6 +37,10 @@ class CChannelTreeModel : public QAbstractItemModel {
   const std::vector<ChannelTreeNode>& Nodes() const { return m_nodes; }
   // The node an index shows; nullptr for the invisible root.
   const ChannelTreeNode* Node(const QModelIndex& index) const;
+  // The tooltip of a channel's row, asked only when a view shows one (empty: none). Set by
+  // the window; the model itself knows nothing of what the tooltip says.
+  using ToolTipProvider = std::function<QString(const CChannel&)>;
+  void SetToolTipProvider(ToolTipProvider provider) { m_toolTip = std::move(provider); }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -47,8 +52,11 @@ class CChannelTreeModel : public QAbstractItemModel {
  private:
   const std::vector<ChannelTreeNode>& Children(const QModelIndex& parent) const;
 
+  QVariant ToolTip(const ChannelTreeNode& node) const;
+
   std::vector<ChannelTreeNode> m_nodes;
   bool m_playlists = false;
+  ToolTipProvider m_toolTip;
 };
 
 }  // namespace vantrel

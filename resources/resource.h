@@ -59,6 +59,43 @@ inline constexpr int IDS_PLAYLIST_NO_ANSWER = 419;
 inline constexpr int IDS_PLAYLIST_BROKE_OFF = 420;
 inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 
+// The programme guide.
+inline constexpr int IDS_GUIDE_NOW = 480;              // before the programme on now
+inline constexpr int IDS_GUIDE_NEXT = 481;             // before the one after it
+inline constexpr int IDS_GUIDE_TITLE = 482;            // the day's list window
+inline constexpr int IDS_GUIDE_OPEN = 483;             // the command that opens it
+inline constexpr int IDS_GUIDE_SOURCES = 484;          // the command that opens the sources
+inline constexpr int IDS_GUIDE_SOURCES_TITLE = 485;
+inline constexpr int IDS_GUIDE_RECORD = 486;
+inline constexpr int IDS_GUIDE_YESTERDAY = 487;        // %1: the date
+inline constexpr int IDS_GUIDE_TODAY = 488;            // %1: the date
+inline constexpr int IDS_GUIDE_TOMORROW = 489;         // %1: the date
+inline constexpr int IDS_GUIDE_EMPTY_DAY = 490;
+inline constexpr int IDS_GUIDE_ADD = 491;
+inline constexpr int IDS_GUIDE_REMOVE = 492;
+inline constexpr int IDS_GUIDE_CLOSE = 493;
+inline constexpr int IDS_GUIDE_FROM_PLAYLIST = 494;    // %1: the playlist's name
+inline constexpr int IDS_GUIDE_SOURCE_HINT = 495;
+inline constexpr int IDS_GUIDE_SOURCE_BAD = 496;
+inline constexpr int IDS_GUIDE_STATE_UPDATED = 497;    // %1: the time
+inline constexpr int IDS_GUIDE_STATE_CURRENT = 498;    // %1: the time
+inline constexpr int IDS_GUIDE_STATE_FAILED = 499;     // %1: the reason
+inline constexpr int IDS_GUIDE_STATE_WAITING = 500;
+inline constexpr int IDS_GUIDE_REFRESH = 501;
+inline constexpr int IDS_GUIDE_OWN = 502;
+inline constexpr int IDS_GUIDE_NO_ANSWER = 503;
+inline constexpr int IDS_GUIDE_HTTP = 504;             // %1: the HTTP status
+inline constexpr int IDS_GUIDE_BROKE_OFF = 505;
+inline constexpr int IDS_GUIDE_TOO_LARGE = 506;
+inline constexpr int IDS_GUIDE_UNREADABLE = 507;
+inline constexpr int IDS_GUIDE_NO_FILE = 508;
+inline constexpr int IDS_GUIDE_NOT_SAVED = 509;
+inline constexpr int IDS_GUIDE_FILTER = 510;           // file chooser filter
+inline constexpr int IDS_GUIDE_SOURCE_COLUMN = 511;
+inline constexpr int IDS_GUIDE_STATE_COLUMN = 512;
+inline constexpr int IDS_GUIDE_TIME_COLUMN = 513;
+inline constexpr int IDS_GUIDE_PROGRAMME_COLUMN = 514;
+
 // Over the video while a channel reconnects.
 inline constexpr int IDS_RECONNECT_IN = 240;      // over the video: %1 is the seconds left
 inline constexpr int IDS_RECONNECTING_NOW = 241;  // over the video, while an attempt runs
