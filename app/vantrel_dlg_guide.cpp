@@ -43,7 +43,6 @@ int GuideProgress(const GuideProgramme& programme, std::int64_t now) {
 }
 
 CGuideService::CGuideService(QObject* parent) : QObject(parent) {
-  m_timer.setTimerType(Qt::VeryCoarseTimer);
   connect(&m_timer, &QTimer::timeout, this, &CGuideService::RefreshAll);
 }
 

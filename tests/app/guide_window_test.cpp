@@ -2,6 +2,8 @@
 // and plain), now and next in the details, the tree's tooltips, the day's list from yesterday to
 // a week ahead, recording from it, refreshing (304, a broken transfer, the timer), the user's own
 // sources, and a start-up and a close that never wait for a guide server.
+#include <httplib.h>
+
 #include <QAction>
 #include <algorithm>
 #include <condition_variable>
@@ -9,6 +11,7 @@
 #include <mutex>
 
 #include "tests/app/main_window_fixture.h"
+#include "resources/resource.h"
 #include "tests/guide/guide_test_support.h"
 
 using namespace vantrel;
@@ -448,6 +451,7 @@ class GuideWindowTest : public QObject {
     {
       auto dlg = OpenWindow();
       QVERIFY(dlg);
+      QTest::mouseClick(&dlg->ByPlaylistsRadio(), Qt::LeftButton);
       QVERIFY(Select(*dlg, "Второй канал"));
       QVERIFY(dlg->isEnabled());
       QTRY_VERIFY_WITH_TIMEOUT(m_http.Requests() > 0 && dlg->Guide().PendingRefreshes() > 0, kGuideWait);
