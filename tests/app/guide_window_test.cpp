@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <ctime>
 #include <mutex>
@@ -239,6 +240,27 @@ class GuideWindowTest : public QObject {
     QVERIFY(Select(*dlg, "Третий"));
     QTRY_COMPARE_WITH_TIMEOUT(pane.NowText(), Line("Сейчас: ", "Третий", 0), kGuideWait);
     QVERIFY(m_messages.isEmpty());
+  }
+
+  // The details follow the clock while the channel stays chosen: at the next whole minute the
+  // programme that has begun takes the place of the one that ended.
+  void nowAndNextFollowTheClock() {
+    static std::atomic<std::int64_t> clock{0};
+    clock = m_base + 2 * kHour - 1;  // a second before programme 0 ends
+    SetGuideClockForTesting([] { return clock.load(); });
+    {
+      auto dlg = WindowWithGuide();
+      QVERIFY(dlg);
+      QVERIFY(Select(*dlg, "Второй канал"));
+      CGuideNowPane& pane = dlg->GuidePane();
+      QCOMPARE(pane.NowText(), Line("Сейчас: ", "Второй", 0));
+      QCOMPARE(pane.Progress().value(), 999);
+      clock = m_base + 2 * kHour + 60;
+      QTRY_COMPARE_WITH_TIMEOUT(pane.NowText(), Line("Сейчас: ", "Второй", 1), kGuideWait);
+      QCOMPARE(pane.NextText(), Line("Далее: ", "Второй", 2));
+      QCOMPARE(pane.Progress().value(), 4);  // one minute of 240
+    }
+    SetGuideClockForTesting({});
   }
 
   // The tree's tooltip of a channel says what is on now and next; groups and channels without
