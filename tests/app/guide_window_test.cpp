@@ -455,6 +455,12 @@ class GuideWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(sources->List().topLevelItem(0)->text(1).contains("обновлена"), kGuideWait);
     const CChannel mine = ChannelNamed(*dlg, "Без гида");
     QTRY_COMPARE_WITH_TIMEOUT(dlg->Guide().ToolTip(mine).section('\n', 0, 0), Line("Сейчас: ", "Свой", 0), kGuideWait);
+    {
+      // The next start reads the user's list again.
+      auto next = OpenWindow();
+      QVERIFY(next);
+      QCOMPARE(next->Guide().UserSources(), std::vector<std::string>{file.toStdString()});
+    }
 
     sources->List().setCurrentItem(sources->List().topLevelItem(1));
     QVERIFY(!sources->RemoveButton().isEnabled());  // the playlist's own stays
