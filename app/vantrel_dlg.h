@@ -25,6 +25,10 @@
 #include <vector>
 
 #include "app/status_line.h"
+#include "app/vantrel_dlg_guide.h"
+#include "app/vantrel_dlg_guide_day.h"
+#include "app/vantrel_dlg_guide_pane.h"
+#include "app/vantrel_dlg_guide_sources.h"
 #include "app/vantrel_dlg_playlists.h"
 #include "catalogue/channel_views.h"
 #include "desktop/channel_zapper.h"
@@ -138,6 +142,15 @@ class CVantrelDlg : public CSkinBaseDialog {
   // check runs, stops it instead (vantrel_dlg_check.cpp).
   void OnCheckChannels();
   CChannelCheck& ChannelCheck() { return m_channelCheck; }
+  // The programme guide (vantrel_dlg_guide_commands.cpp): its sources and lookups, the now and
+  // next of the details, and its two windows (made when first opened; nullptr before).
+  CGuideService& Guide() { return m_guide; }
+  CGuideNowPane& GuidePane() { return m_guidePane; }
+  CGuideDayWindow* GuideDayWindow() const { return m_guideDay.get(); }
+  CGuideSourcesDialog* GuideSourcesWindow() const { return m_guideSources.get(); }
+  // The day's list of the channel shown in the details.
+  void OpenGuideDayList();
+  void OpenGuideSources();
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }
   // Records `channel` while whatever plays goes on: asks for the file, then captures until
@@ -246,6 +259,11 @@ class CVantrelDlg : public CSkinBaseDialog {
   // The channel check (vantrel_dlg_check.cpp).
   void ConnectChannelCheck();
   std::vector<const CChannel*> ChannelsToCheck() const;
+  // The programme guide (vantrel_dlg_guide_commands.cpp).
+  void LayOutGuide();
+  void ConnectGuide();
+  void ShowGuideFor(const CChannel& channel);
+  void OnGuideShown(bool shown);
 
   // Recording (vantrel_dlg_recording.cpp).
   void OnRecord();
@@ -312,6 +330,12 @@ class CVantrelDlg : public CSkinBaseDialog {
   QRadioButton m_byPlaylists;
   CChannelSearchField m_search;
   CPlaylistShelf m_playlists;
+  // The windows and the pane use the service: they go first.
+  CGuideService m_guide;
+  CGuideNowPane m_guidePane;
+  std::unique_ptr<CGuideDayWindow> m_guideDay;
+  std::unique_ptr<CGuideSourcesDialog> m_guideSources;
+  int m_descriptionHeight = 0;  // the details' height when the pane is not beside it
   // Created after the controls so that it lies above them.
   CStatusLine m_status;
 

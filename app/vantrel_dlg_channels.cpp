@@ -58,6 +58,7 @@ void CVantrelDlg::ShowChannelDetails(const CChannel& channel, bool fromPlaylist)
   // Long texts show their beginning, as a fresh edit does.
   m_siteUrl.setCursorPosition(0);
   m_bitRate.setCursorPosition(0);
+  ShowGuideFor(channel);
 }
 
 // A group only opens or closes, which the tree does by itself.

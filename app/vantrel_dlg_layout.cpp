@@ -134,6 +134,7 @@ void CVantrelDlg::LayOutControls() {
   m_hideControls.setChecked(false);
   m_alwaysOnTop.show();
   m_hideControls.show();
+  LayOutGuide();
 }
 
 void CVantrelDlg::CreatePreviewButtons() {
@@ -163,6 +164,7 @@ void CVantrelDlg::ConnectControls() {
   connect(&m_player, &CMediaplayer::FrameRendered, this, [this] {
     if (m_player.geometry().intersects(m_status.Rect())) m_status.Clear();
   });
+  ConnectGuide();
 }
 
 QIcon MakeProgramIcon() {

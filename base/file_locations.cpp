@@ -51,6 +51,8 @@ fs::path FileLocation(DataFile file) {
     case DataFile::kLeftoverProgram: return fs::path(ProgramFolder().native() + kTempProgramFile);
     case DataFile::kRecordingSchedule: return InFolder(user, "recordings.xml");
     case DataFile::kRecordings: return InFolder(user, "recordings");
+    case DataFile::kGuide: return InFolder(user, "guide");
+    case DataFile::kGuideSources: return InFolder(user, "guide") / "sources.txt";
   }
   return {};
 }

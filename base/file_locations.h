@@ -22,6 +22,8 @@ enum class DataFile {
   kLeftoverProgram,  // the program file an update moved aside
   kRecordingSchedule,  // recordings.xml: the recordings scheduled from the guide
   kRecordings,         // the folder programmes recorded from the guide go to
+  kGuide,            // the folder of the programme guide's database (a cache of its sources)
+  kGuideSources,     // the guide addresses and files the user added, one a line
 };
 // Kept for the callers that address the store's two files by these names.
 inline constexpr DataFile kCatalogueFile = DataFile::kCatalogue;

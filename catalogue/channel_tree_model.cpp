@@ -1,6 +1,7 @@
 #include "catalogue/channel_tree_model.h"
 
 #include <QColor>
+#include <QStringList>
 
 #include "base/qt_strings.h"
 
@@ -90,6 +91,7 @@ QVariant CChannelTreeModel::data(const QModelIndex& index, int role) const {
   if (node == nullptr) return {};
   switch (role) {
     case Qt::DisplayRole: return ToQString(node->label);
+    case Qt::ToolTipRole: return ToolTip(*node);
     case kChannelRole: return QVariant::fromValue(reinterpret_cast<quintptr>(node->channel));
     case kSourceRole: {
       if (!m_playlists) return kCatalogueSource;
@@ -97,15 +99,27 @@ QVariant CChannelTreeModel::data(const QModelIndex& index, int role) const {
       while (top.parent().isValid()) top = top.parent();
       return top.row();
     }
-    case Qt::ForegroundRole:
-    case Qt::ToolTipRole: {
-      if (m_marks == nullptr || m_marks->empty() || node->channel == nullptr) return {};
-      const auto mark = m_marks->find(node->channel->URL);
-      if (mark == m_marks->end()) return {};
-      return role == Qt::ToolTipRole ? QVariant(mark->second) : QVariant(QColor(Qt::gray));
-    }
+    case Qt::ForegroundRole: return Mark(*node) != nullptr ? QVariant(QColor(Qt::gray)) : QVariant();
     default: return {};
   }
+}
+
+const QString* CChannelTreeModel::Mark(const ChannelTreeNode& node) const {
+  if (m_marks == nullptr || m_marks->empty() || node.channel == nullptr) return nullptr;
+  const auto mark = m_marks->find(node.channel->URL);
+  return mark == m_marks->end() ? nullptr : &mark->second;
+}
+
+// An unreachable channel says so first; what is on follows.
+QVariant CChannelTreeModel::ToolTip(const ChannelTreeNode& node) const {
+  if (node.channel == nullptr) return {};
+  QStringList parts;
+  if (const QString* mark = Mark(node)) parts << *mark;
+  if (m_toolTip) {
+    const QString guide = m_toolTip(*node.channel);
+    if (!guide.isEmpty()) parts << guide;
+  }
+  return parts.isEmpty() ? QVariant() : QVariant(parts.join(QLatin1Char('\n')));
 }
 
 }  // namespace vantrel

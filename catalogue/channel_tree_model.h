@@ -6,6 +6,7 @@
 // Trees are at most three levels deep (group, group, channel); an index carries the rows of
 // its ancestors in its internal id, so finding a parent needs no table.
 #include <QAbstractItemModel>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +43,10 @@ class CChannelTreeModel : public QAbstractItemModel {
   const std::vector<ChannelTreeNode>& Nodes() const { return m_nodes; }
   // The node an index shows; nullptr for the invisible root.
   const ChannelTreeNode* Node(const QModelIndex& index) const;
+  // The tooltip of a channel's row, asked only when a view shows one (empty: none). Set by
+  // the window; the model itself knows nothing of what the tooltip says.
+  using ToolTipProvider = std::function<QString(const CChannel&)>;
+  void SetToolTipProvider(ToolTipProvider provider) { m_toolTip = std::move(provider); }
 
   // The marks the channel rows show; not owned, nullptr for none. MarksChanged after each change.
   void SetMarks(const ChannelMarks* marks);
@@ -57,9 +62,14 @@ class CChannelTreeModel : public QAbstractItemModel {
  private:
   const std::vector<ChannelTreeNode>& Children(const QModelIndex& parent) const;
 
+  QVariant ToolTip(const ChannelTreeNode& node) const;
+  // The check's verdict on a channel row; nullptr when it has none.
+  const QString* Mark(const ChannelTreeNode& node) const;
+
   std::vector<ChannelTreeNode> m_nodes;
   bool m_playlists = false;
   const ChannelMarks* m_marks = nullptr;
+  ToolTipProvider m_toolTip;
 };
 
 }  // namespace vantrel

@@ -118,6 +118,44 @@ constexpr std::pair<int, std::u16string_view> kCheckStrings[] = {
     {res::IDS_CHECK_NO_ANSWER, u"соединение прервалось без ответа"},
 };
 
+constexpr std::pair<int, std::u16string_view> kGuideStrings[] = {
+    {res::IDS_GUIDE_NOW, u"Сейчас: "},
+    {res::IDS_GUIDE_NEXT, u"Далее: "},
+    {res::IDS_GUIDE_TITLE, u"Телепрограмма"},
+    {res::IDS_GUIDE_OPEN, u"Телепрограмма…"},
+    {res::IDS_GUIDE_SOURCES, u"Источники телепрограммы…"},
+    {res::IDS_GUIDE_SOURCES_TITLE, u"Источники телепрограммы"},
+    {res::IDS_GUIDE_RECORD, u"Записать передачу"},
+    {res::IDS_GUIDE_YESTERDAY, u"Вчера, %1"},
+    {res::IDS_GUIDE_TODAY, u"Сегодня, %1"},
+    {res::IDS_GUIDE_TOMORROW, u"Завтра, %1"},
+    {res::IDS_GUIDE_EMPTY_DAY, u"На этот день передач нет."},
+    {res::IDS_GUIDE_ADD, u"Добавить"},
+    {res::IDS_GUIDE_REMOVE, u"Удалить"},
+    {res::IDS_GUIDE_CLOSE, u"Закрыть"},
+    {res::IDS_GUIDE_FROM_PLAYLIST, u"из списка «%1»"},
+    {res::IDS_GUIDE_SOURCE_HINT, u"Адрес или файл телепрограммы XMLTV"},
+    {res::IDS_GUIDE_SOURCE_BAD, u"Это не адрес http(s) и не полный путь к файлу телепрограммы."},
+    {res::IDS_GUIDE_STATE_UPDATED, u"обновлена в %1"},
+    {res::IDS_GUIDE_STATE_CURRENT, u"не изменилась (проверено в %1)"},
+    {res::IDS_GUIDE_STATE_FAILED, u"не получена: %1"},
+    {res::IDS_GUIDE_STATE_WAITING, u"ждёт обновления"},
+    {res::IDS_GUIDE_REFRESH, u"Обновить"},
+    {res::IDS_GUIDE_OWN, u"добавлен вами"},
+    {res::IDS_GUIDE_NO_ANSWER, u"сервер не отвечает"},
+    {res::IDS_GUIDE_HTTP, u"сервер ответил кодом %1"},
+    {res::IDS_GUIDE_BROKE_OFF, u"передача прервалась"},
+    {res::IDS_GUIDE_TOO_LARGE, u"файл слишком велик"},
+    {res::IDS_GUIDE_UNREADABLE, u"это не телепрограмма XMLTV"},
+    {res::IDS_GUIDE_NO_FILE, u"файла нет"},
+    {res::IDS_GUIDE_NOT_SAVED, u"её не удалось сохранить"},
+    {res::IDS_GUIDE_FILTER, u"Телепрограммы XMLTV (*.xml *.xml.gz *.gz);;Все файлы (*)"},
+    {res::IDS_GUIDE_SOURCE_COLUMN, u"Источник"},
+    {res::IDS_GUIDE_STATE_COLUMN, u"Состояние"},
+    {res::IDS_GUIDE_TIME_COLUMN, u"Время"},
+    {res::IDS_GUIDE_PROGRAMME_COLUMN, u"Передача"},
+};
+
 }  // namespace
 
 std::u16string_view LoadResString(int id) {
@@ -128,6 +166,8 @@ std::u16string_view LoadResString(int id) {
   for (const auto& [key, text] : kRecordingStrings)
     if (key == id) return text;
   for (const auto& [key, text] : kCheckStrings)
+    if (key == id) return text;
+  for (const auto& [key, text] : kGuideStrings)
     if (key == id) return text;
   return {};
 }

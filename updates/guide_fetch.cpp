@@ -86,6 +86,10 @@ class CGuideTransfer {
 using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using HeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 
+int AbandonWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return (*static_cast<const std::function<bool()>*>(cancelled))() ? 1 : 0;
+}
+
 bool IsWebAddress(std::string_view address) {
   return StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://");
 }
@@ -109,7 +113,8 @@ void CTempFile::Remove() {
 }
 
 GuideFetchResult FetchGuide(std::string_view address, const GuideValidators& known,
-                            const std::filesystem::path& tempFolder, std::u16string_view userAgent) {
+                            const std::filesystem::path& tempFolder, std::u16string_view userAgent,
+                            const std::function<bool()>& cancelled) {
   GuideFetchResult result;
   std::string pattern = (tempFolder / "guide-download-XXXXXX").string();
   const int fd = ::mkstemp(pattern.data());
@@ -154,11 +159,17 @@ GuideFetchResult FetchGuide(std::string_view address, const GuideValidators& kno
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CGuideTransfer::OnBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+  if (cancelled) {
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &AbandonWhenCancelled);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &cancelled);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  }
   const CURLcode code = curl_easy_perform(h);
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpCode);
   const bool flushed = std::fflush(file.get()) == 0;
 
-  if (transfer.tooLarge) result.status = GuideFetchStatus::kTooLarge;
+  if (code == CURLE_ABORTED_BY_CALLBACK) result.status = GuideFetchStatus::kCancelled;
+  else if (transfer.tooLarge) result.status = GuideFetchStatus::kTooLarge;
   else if (transfer.writeFailed || !flushed) result.status = GuideFetchStatus::kCannotWrite;
   else if (transfer.foreignEncoding) result.status = GuideFetchStatus::kBroken;
   else if (code != CURLE_OK) result.status = result.httpCode ? GuideFetchStatus::kBroken : GuideFetchStatus::kNotConnected;
@@ -188,7 +199,8 @@ GuideRefreshResult RefreshGuideSource(CGuideStore& store, const std::filesystem:
   // A guide whose last import failed has nothing to be compared with: fetch it whole.
   const std::optional<GuideValidators> known = store.Validators(address);
   const bool haveGuide = known && !store.Channels(address).empty();
-  GuideFetchResult fetched = FetchGuide(address, haveGuide ? *known : GuideValidators{}, storeFolder, userAgent);
+  GuideFetchResult fetched =
+      FetchGuide(address, haveGuide ? *known : GuideValidators{}, storeFolder, userAgent, options.cancelled);
   result.fetch = fetched.status;
   result.httpCode = fetched.httpCode;
   if (fetched.status != GuideFetchStatus::kFetched) return result;
@@ -207,6 +219,7 @@ const char* Describe(GuideFetchStatus status) {
     case GuideFetchStatus::kBroken: return "the answer broke off";
     case GuideFetchStatus::kTooLarge: return "the guide is too large";
     case GuideFetchStatus::kCannotWrite: return "the temporary file cannot be written";
+    case GuideFetchStatus::kCancelled: return "cancelled";
   }
   return "?";
 }

@@ -24,6 +24,7 @@ enum class GuideFetchStatus {
   kBroken,        // the answer broke off, or came in an encoding we did not ask for
   kTooLarge,      // the body passed kGuideMaxDownloadBytes
   kCannotWrite,   // the temporary file could not be written
+  kCancelled,     // the caller gave up waiting (the program is closing)
 };
 
 // Removes its file when it goes.
@@ -51,9 +52,11 @@ struct GuideFetchResult {
 };
 
 // GETs `address` (UTF-8) with If-None-Match / If-Modified-Since from `known` and gzip
-// accepted, into a new file in `tempFolder`.
+// accepted, into a new file in `tempFolder`. `cancelled`, when given, is asked a few times a
+// second during the transfer; true abandons it (kCancelled).
 GuideFetchResult FetchGuide(std::string_view address, const GuideValidators& known,
-                            const std::filesystem::path& tempFolder, std::u16string_view userAgent);
+                            const std::filesystem::path& tempFolder, std::u16string_view userAgent,
+                            const std::function<bool()>& cancelled = {});
 
 struct GuideRefreshResult {
   GuideFetchStatus fetch = GuideFetchStatus::kNotConnected;
@@ -65,6 +68,7 @@ struct GuideRefreshResult {
 // Brings one source up to date: an http(s) address is fetched conditionally and imported
 // when it changed (its validators stored with it); anything else is a local file, read
 // again. The body's temporary file goes into the store's folder and is removed afterwards.
+// `cancelled` abandons the transfer as well as the import.
 GuideRefreshResult RefreshGuideSource(CGuideStore& store, const std::filesystem::path& storeFolder,
                                       std::string_view address, std::int64_t now, std::u16string_view userAgent,
                                       std::function<bool()> cancelled = {});
