@@ -49,6 +49,7 @@ fs::path FileLocation(DataFile file) {
     case DataFile::kPlaylists: return InFolder(user, "playlists");
     case DataFile::kDemoCatalogue: return installed ? InFolder(SharedDataFolder(), kCatalogueName) : fs::path();
     case DataFile::kLeftoverProgram: return fs::path(ProgramFolder().native() + kTempProgramFile);
+    case DataFile::kLogoCache: return InFolder(user, "logos");
   }
   return {};
 }

@@ -20,6 +20,7 @@ enum class DataFile {
   kPlaylists,        // the user's playlists
   kDemoCatalogue,    // the catalogue shipped with an installed program; empty when portable
   kLeftoverProgram,  // the program file an update moved aside
+  kLogoCache,        // channel logos fetched from playlists' addresses, a cache
 };
 // Kept for the callers that address the store's two files by these names.
 inline constexpr DataFile kCatalogueFile = DataFile::kCatalogue;
