@@ -121,8 +121,6 @@ void CChannelLogo::Fetched(const QString& address, bool cached) {
   if (address == m_address && cached) ShowCached();
 }
 
-}  // namespace vantrel
-
 // The dialog's side: the logo sits in the description's top right corner, inside its frame,
 // and the text wraps to its left. Being the description's child, it goes wherever the skin
 // and the panels put the description, and hides with it.
