@@ -29,6 +29,7 @@
 #include "app/vantrel_dlg_guide_day.h"
 #include "app/vantrel_dlg_guide_pane.h"
 #include "app/vantrel_dlg_guide_sources.h"
+#include "app/vantrel_dlg_playlist_logo.h"
 #include "app/vantrel_dlg_playlists.h"
 #include "catalogue/channel_views.h"
 #include "desktop/channel_zapper.h"
@@ -239,6 +240,9 @@ class CVantrelDlg : public CSkinBaseDialog {
   // Channels and favourites (vantrel_dlg_channels.cpp).
   void OnTreeSelectionChanged();
   void ShowChannelDetails(const CChannel& channel, bool fromPlaylist);
+  // The playlist channel's logo in the details pane (vantrel_dlg_playlist_logo.cpp).
+  void ShowChannelLogo(const CChannel& channel, bool fromPlaylist);
+  void PlaceChannelLogo(bool shown);
   void OnTreeDoubleClick();
   void OnFavoritesClick();
   void OnFavoritesDoubleClick();
@@ -348,6 +352,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   int m_exitCode = 0;
   bool m_ending = false;
   bool m_revealPlaylists = false;  // the next change of the playlists switches the view to them
+  std::unique_ptr<CChannelLogo> m_logo;  // made when a playlist channel is first shown
   // Last, so that its workers are gone before the button and the player they serve.
   CRecordControl m_recorder{m_record, m_player};
   int64_t m_recordButtonSince = 0;  // when the record button's capture was asked for

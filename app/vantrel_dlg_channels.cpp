@@ -22,7 +22,7 @@ void CVantrelDlg::RebuildCheckedTree() {
 void CVantrelDlg::FillFavoritesList() { m_favorites.Fill(GetChannelList().favorites); }
 
 void CVantrelDlg::PlayChannel(const CChannel& channel) {
-  m_player.SetURL(ToQString(channel.URL));
+  m_player.SetURL(ToQString(channel.URL), ToQString(channel.userAgent), ToQString(channel.referrer));
   ShowStatusText(ResString(res::IDS_CONNECTING));
   m_heart.setEnabled(true);
   if (m_mpris) m_mpris->TrackChanged();
@@ -59,6 +59,7 @@ void CVantrelDlg::ShowChannelDetails(const CChannel& channel, bool fromPlaylist)
   m_siteUrl.setCursorPosition(0);
   m_bitRate.setCursorPosition(0);
   ShowGuideFor(channel);
+  ShowChannelLogo(channel, fromPlaylist);
 }
 
 // A group only opens or closes, which the tree does by itself.

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QUrl>
+#include <memory>
 
 #include "base/qt_strings.h"
 #include "catalogue/playlist/playlist_address.h"
@@ -43,12 +44,26 @@ std::vector<CChannel> ChannelsOf(const CPlaylist& playlist) {
 
 }  // namespace
 
+// A playlist read and parsed by a worker, with the records the views take, for the UI thread
+// to commit.
+struct OpenedPlaylist {
+  CPreparedImport prepared;
+  std::vector<CChannel> channels;
+
+  void Prepare(CPreparedImport made) {
+    prepared = std::move(made);
+    if (prepared.status == PlaylistImportStatus::kAdded) channels = ChannelsOf(prepared.playlist);
+  }
+};
+
 CPlaylistShelf::CPlaylistShelf(QObject* parent)
     : QObject(parent), m_store(std::make_unique<CPlaylistStore>(PlaylistsFolder())) {}
 
 CPlaylistShelf::~CPlaylistShelf() {
   m_refresh.reset();
   JoinOpenWorker();
+  // A file being read finishes first; its posted result dies with this object.
+  if (m_fileWorker.joinable()) m_fileWorker.join();
 }
 
 void CPlaylistShelf::JoinOpenWorker() {
@@ -80,14 +95,16 @@ std::vector<ChannelSource> CPlaylistShelf::Sources() const {
   return sources;
 }
 
-// Shows the store's entry `id` anew from `playlist`, in the store's order.
-void CPlaylistShelf::Show(uint32_t id, const CPlaylist& playlist) {
+void CPlaylistShelf::Show(uint32_t id, const CPlaylist& playlist) { Show(id, ChannelsOf(playlist)); }
+
+// Shows the store's entry `id` anew with `channels`, in the store's order.
+void CPlaylistShelf::Show(uint32_t id, std::vector<CChannel> channels) {
   emit AboutToChange();
   std::vector<ShownPlaylist> shown;
   shown.reserve(m_store->Entries().size());
   for (const CPlaylistEntry& entry : m_store->Entries()) {
     if (entry.id == id) {
-      shown.push_back({id, ToU16(QString::fromStdString(entry.name)), ChannelsOf(playlist)});
+      shown.push_back({id, ToU16(QString::fromStdString(entry.name)), std::move(channels)});
       continue;
     }
     for (ShownPlaylist& old : m_shown)
@@ -105,11 +122,17 @@ bool CPlaylistShelf::Open(const QString& fileOrAddress) {
     // One open at a time: a new address abandons the fetch still running.
     JoinOpenWorker();
     m_fetching = true;
-    m_openWorker = std::thread([this, address, text] {
+    const uint64_t generation = ++m_openGeneration;
+    m_openWorker = std::thread([this, address, text, generation, folder = m_store->Folder()] {
       PlaylistFetch fetch = FetchPlaylist(address, {}, {}, &m_cancelOpen);
       if (fetch.status == PlaylistFetchStatus::kCancelled) return;
+      auto opened = std::make_shared<OpenedPlaylist>();
+      if (fetch.Ok()) {
+        opened->Prepare(CPlaylistStore::PrepareBytes(folder, address, true, std::move(fetch.bytes), fetch.validators));
+      }
       QMetaObject::invokeMethod(
-          this, [this, text, fetch = std::move(fetch)]() mutable { ImportFetched(text, std::move(fetch)); },
+          this,
+          [this, text, generation, opened, fetch = std::move(fetch)] { ImportFetched(text, fetch, *opened, generation); },
           Qt::QueuedConnection);
     });
     return true;
@@ -121,19 +144,44 @@ bool CPlaylistShelf::Open(const QString& fileOrAddress) {
     emit Failed(RefusalText(PlaylistRefusal::kCannotRead));
     return false;
   }
-  CPlaylist playlist;
-  const PlaylistImport import = m_store->ImportFile(path.toStdString(), &playlist);
-  switch (import.status) {
-    case PlaylistImportStatus::kAdded:
-    case PlaylistImportStatus::kReplaced: Show(import.id, playlist); break;
-    case PlaylistImportStatus::kStream: emit PlayStream(path); break;
-    case PlaylistImportStatus::kRefused: emit Failed(RefusalText(import.refusal)); return false;
-    case PlaylistImportStatus::kWriteFailed: emit Failed(ErrorText(res::IDS_PLAYLIST_NOT_SAVED)); return false;
-  }
+  OpenFile(path);
   return true;
 }
 
-void CPlaylistShelf::ImportFetched(const QString& address, PlaylistFetch fetch) {
+// Reading, checking, parsing and copying a list of 100,000 channels takes a noticeable moment:
+// it is done on a worker, with the records the views take, and only committed here.
+void CPlaylistShelf::OpenFile(const QString& path) {
+  ++m_filesPending;
+  std::thread before = std::move(m_fileWorker);
+  m_fileWorker = std::thread([this, path, folder = m_store->Folder(), before = std::move(before)]() mutable {
+    if (before.joinable()) before.join();
+    auto opened = std::make_shared<OpenedPlaylist>();
+    opened->Prepare(CPlaylistStore::PrepareFile(folder, path.toStdString()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, opened] {
+          --m_filesPending;
+          TakeIn(path, *opened);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void CPlaylistShelf::TakeIn(const QString& source, OpenedPlaylist& opened) {
+  const PlaylistImport import = m_store->Commit(std::move(opened.prepared));
+  switch (import.status) {
+    case PlaylistImportStatus::kAdded:
+    case PlaylistImportStatus::kReplaced: Show(import.id, std::move(opened.channels)); break;
+    case PlaylistImportStatus::kStream: emit PlayStream(source); break;
+    case PlaylistImportStatus::kRefused: emit Failed(RefusalText(import.refusal)); break;
+    case PlaylistImportStatus::kWriteFailed: emit Failed(ErrorText(res::IDS_PLAYLIST_NOT_SAVED)); break;
+  }
+}
+
+void CPlaylistShelf::ImportFetched(const QString& address, const PlaylistFetch& fetch, OpenedPlaylist& opened,
+                                   uint64_t generation) {
+  // An answer to an address given up for a newer one: the newer one's worker is not joined here.
+  if (generation != m_openGeneration) return;
   if (m_openWorker.joinable()) m_openWorker.join();
   m_fetching = false;
   if (fetch.status == PlaylistFetchStatus::kStream) {
@@ -144,13 +192,7 @@ void CPlaylistShelf::ImportFetched(const QString& address, PlaylistFetch fetch) 
     emit Failed(FetchFailureText(fetch));
     return;
   }
-  CPlaylist playlist;
-  const PlaylistImport import =
-      m_store->ImportFetched(address.toStdString(), std::move(fetch.bytes), fetch.validators, &playlist);
-  if (import.Ok()) Show(import.id, playlist);
-  else if (import.status == PlaylistImportStatus::kStream) emit PlayStream(address);
-  else if (import.status == PlaylistImportStatus::kWriteFailed) emit Failed(ErrorText(res::IDS_PLAYLIST_NOT_SAVED));
-  else emit Failed(RefusalText(import.refusal));
+  TakeIn(address, opened);
 }
 
 bool CPlaylistShelf::Remove(size_t position) {

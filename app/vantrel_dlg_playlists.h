@@ -21,6 +21,7 @@ class CPlaylist;
 class CPlaylistStore;
 class CPlaylistRefresh;
 struct PlaylistFetch;
+struct OpenedPlaylist;
 
 // One playlist: its store id, its title and its channels in file order.
 struct ShownPlaylist {
@@ -42,10 +43,14 @@ class CPlaylistShelf : public QObject {
   // Asks every playlist that came from an address for a newer copy, on a thread of its own.
   // Start-up does not wait for it; each new copy arrives through Changed.
   void StartRefresh();
-  // Opens a playlist file or address (http, https). A file is read at once; an address is
-  // fetched in the background. True when the text names something that can be opened.
+  // Opens a playlist file or address (http, https). Both are read, parsed and copied into the
+  // store on worker threads; the result arrives on this thread (Changed, PlayStream or Failed).
+  // Files come in in the order they were opened. True when the text names a file or an
+  // address; a file's refusal arrives later through Failed.
   bool Open(const QString& fileOrAddress);
   bool IsFetching() const { return m_fetching; }
+  // Some opened file is still being read.
+  bool IsReadingFile() const { return m_filesPending > 0; }
   // Removes the playlist at `position` and its kept copy.
   bool Remove(size_t position);
 
@@ -64,7 +69,10 @@ class CPlaylistShelf : public QObject {
 
  private:
   void Show(uint32_t id, const CPlaylist& playlist);
-  void ImportFetched(const QString& address, PlaylistFetch fetch);
+  void Show(uint32_t id, std::vector<CChannel> channels);
+  void OpenFile(const QString& path);
+  void TakeIn(const QString& source, OpenedPlaylist& opened);
+  void ImportFetched(const QString& address, const PlaylistFetch& fetch, OpenedPlaylist& opened, uint64_t generation);
   void ApplyRefresh(uint32_t id, PlaylistFetch fetch);
   void JoinOpenWorker();
 
@@ -73,6 +81,10 @@ class CPlaylistShelf : public QObject {
   bool m_fetching = false;
   std::atomic<bool> m_cancelOpen{false};
   std::thread m_openWorker;
+  uint64_t m_openGeneration = 0;  // the address open whose answer is awaited
+  // The last file open's worker; each joins the one before it, so results come in order.
+  std::thread m_fileWorker;
+  int m_filesPending = 0;
   // Last: stopped and joined first.
   std::unique_ptr<CPlaylistRefresh> m_refresh;
 };

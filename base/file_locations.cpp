@@ -53,6 +53,7 @@ fs::path FileLocation(DataFile file) {
     case DataFile::kRecordings: return InFolder(user, "recordings");
     case DataFile::kGuide: return InFolder(user, "guide");
     case DataFile::kGuideSources: return InFolder(user, "guide") / "sources.txt";
+    case DataFile::kLogoCache: return InFolder(user, "logos");
   }
   return {};
 }

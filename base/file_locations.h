@@ -24,6 +24,7 @@ enum class DataFile {
   kRecordings,         // the folder programmes recorded from the guide go to
   kGuide,            // the folder of the programme guide's database (a cache of its sources)
   kGuideSources,     // the guide addresses and files the user added, one a line
+  kLogoCache,        // channel logos fetched from playlists' addresses, a cache
 };
 // Kept for the callers that address the store's two files by these names.
 inline constexpr DataFile kCatalogueFile = DataFile::kCatalogue;

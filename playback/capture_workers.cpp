@@ -16,9 +16,19 @@ CaptureWorkers::~CaptureWorkers() {
   if (!stopped) StopAll();
 }
 
-void CaptureWorkers::Start(std::u16string url, std::u16string file, std::function<void(int32_t)> done) {
-  Post([url = std::move(url), file = std::move(file)] { return StartCaptureSource(url.c_str(), file.c_str(), nullptr); },
+void CaptureWorkers::Start(std::u16string url, std::u16string file, std::function<void(int32_t)> done,
+                           CaptureHeaders headers) {
+  if (headers.userAgent.empty() && headers.referrer.empty()) {
+    Post([url = std::move(url), file = std::move(file)] { return StartCaptureSource(url.c_str(), file.c_str(), nullptr); },
          std::move(done));
+    return;
+  }
+  Post(
+      [url = std::move(url), file = std::move(file), headers = std::move(headers)] {
+        return StartCaptureSourceWithHeaders(url.c_str(), file.c_str(), headers.userAgent.c_str(),
+                                             headers.referrer.c_str(), nullptr);
+      },
+      std::move(done));
 }
 
 void CaptureWorkers::Stop(std::u16string url) {

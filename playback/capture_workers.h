@@ -17,6 +17,13 @@
 
 namespace vantrel {
 
+// What a recording's HTTP requests carry beside the address; empty members send the library's
+// defaults.
+struct CaptureHeaders {
+  std::u16string userAgent;
+  std::u16string referrer;
+};
+
 class CaptureWorkers {
  public:
   CaptureWorkers() = default;
@@ -25,9 +32,11 @@ class CaptureWorkers {
   CaptureWorkers(const CaptureWorkers&) = delete;
   CaptureWorkers& operator=(const CaptureWorkers&) = delete;
 
-  // StartCaptureSource(url, file); `done` gets the library's result on the worker thread once
-  // the call has returned. After StopAll nothing is started and `done` is never called.
-  void Start(std::u16string url, std::u16string file, std::function<void(int32_t result)> done);
+  // StartCaptureSource(url, file), or StartCaptureSourceWithHeaders when `headers` are given;
+  // `done` gets the library's result on the worker thread once the call has returned. After
+  // StopAll nothing is started and `done` is never called.
+  void Start(std::u16string url, std::u16string file, std::function<void(int32_t result)> done,
+             CaptureHeaders headers = {});
   // StopCaptureSource(url); the result is of no interest.
   void Stop(std::u16string url);
   // Runs `call` on a thread of its own once every call posted before it has returned, then

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "playback/gl_video_surface.h"
 #include "playback/play_state.h"
@@ -14,6 +16,14 @@ namespace vantrel {
 namespace {
 
 using Event = CPlayStateModel::Event;
+
+// A header value must stay on its line: one with a control character is dropped.
+QByteArray HeaderValue(const QString& value) {
+  for (const QChar c : value) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) return {};
+  }
+  return value.toUtf8();
+}
 
 }  // namespace
 
@@ -62,9 +72,13 @@ CMediaplayer::~CMediaplayer() {
 
 bool CMediaplayer::UsesOpenGl() const { return dynamic_cast<CGlVideoSurface*>(m_surface.get()) != nullptr; }
 
-void CMediaplayer::SetURL(const QString& url) {
+void CMediaplayer::SetURL(const QString& url) { SetURL(url, QString(), QString()); }
+
+void CMediaplayer::SetURL(const QString& url, const QString& userAgent, const QString& referrer) {
   StopHealing();
   m_url = url;
+  m_userAgent = userAgent;
+  m_referrer = referrer;
   m_reconnects = 0;
   LoadCurrentUrl();
   UpdatePicture();
@@ -78,17 +92,36 @@ void CMediaplayer::LoadCurrentUrl() {
   // A channel starts playing even if the one before was paused.
   SetFlag("pause", false);
   QByteArray url = m_url.toUtf8();
+  // Options of this entry only: the engine puts its own back when the entry ends, so one
+  // channel's headers never go with the next. Given as a map, so no value needs quoting.
   // Without a render context (a GL surface not shown yet) video would fail the whole stream:
   // it starts without, and video is added when the context comes (OnRenderReady).
-  QByteArray options = m_surface->CanRender() ? QByteArray() : QByteArray("vid=no");
+  const QByteArray userAgent = HeaderValue(m_userAgent);
+  const QByteArray referrer = HeaderValue(m_referrer);
+  std::vector<std::pair<const char*, const char*>> entryOptions;
+  if (!m_surface->CanRender()) entryOptions.emplace_back("vid", "no");
+  if (!userAgent.isEmpty()) entryOptions.emplace_back("user-agent", userAgent.constData());
+  if (!referrer.isEmpty()) entryOptions.emplace_back("referrer", referrer.constData());
+  std::vector<char*> optionKeys;
+  std::vector<mpv_node> optionValues;
+  for (const auto& [key, value] : entryOptions) {
+    optionKeys.push_back(const_cast<char*>(key));
+    mpv_node node;
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(value);
+    optionValues.push_back(node);
+  }
+  mpv_node_list optionList{static_cast<int>(entryOptions.size()), optionValues.data(), optionKeys.data()};
   char* keys[] = {const_cast<char*>("name"), const_cast<char*>("url"), const_cast<char*>("flags"),
                   const_cast<char*>("options")};
   mpv_node values[4];
-  const char* texts[] = {"loadfile", url.constData(), "replace", options.constData()};
-  for (int i = 0; i < 4; ++i) {
+  const char* texts[] = {"loadfile", url.constData(), "replace"};
+  for (int i = 0; i < 3; ++i) {
     values[i].format = MPV_FORMAT_STRING;
     values[i].u.string = const_cast<char*>(texts[i]);
   }
+  values[3].format = MPV_FORMAT_NODE_MAP;
+  values[3].u.list = &optionList;
   mpv_node_list list{4, values, keys};
   mpv_node command;
   command.format = MPV_FORMAT_NODE_MAP;

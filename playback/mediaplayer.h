@@ -35,8 +35,16 @@ class CMediaplayer : public QWidget {
   // (transitioning) published. Progress follows as PlayStateChange signals. Reports about
   // an address put earlier are dropped, so a zap shows only the new address's states.
   void SetURL(const QString& url);
+  // The same, with what the address's HTTP requests carry: `userAgent` as the User-Agent
+  // header and `referrer` as the Referer header, for this address only (reopening it included);
+  // empty ones send the engine's defaults (its own user agent, no Referer). An address put
+  // without them sends the defaults again. A value holding a control character is not sent.
+  void SetURL(const QString& url, const QString& userAgent, const QString& referrer);
   // The address put last; empty before the first put.
   QString GetURL() const { return m_url; }
+  // The headers put with it.
+  QString UserAgent() const { return m_userAgent; }
+  QString Referrer() const { return m_referrer; }
 
   // The current play state (3 playing, 6 buffering, 9 transitioning, 10 ready, ...).
   int32_t GetPlayState() const { return m_model.PlayState(); }
@@ -121,6 +129,8 @@ class CMediaplayer : public QWidget {
   bool m_draining = false;
 
   QString m_url;
+  QString m_userAgent;
+  QString m_referrer;
   CPlayStateModel m_model;
   uint64_t m_applyGeneration = 0;
   // The engine's playlist entry of the address put last, known once the load is accepted;

@@ -35,10 +35,14 @@ void CRecordControl::OnRecord() {
   m_file = file;
   m_url = m_player.GetURL();
   const uint64_t attempt = ++m_attempt;
-  m_workers.Start(ToU16(m_url), ToU16(m_file), [this, attempt](int32_t result) {
-    if (result >= 0) return;  // 1, already recording this address, counts as success
-    QMetaObject::invokeMethod(this, [this, attempt] { OnStartFailed(attempt); }, Qt::QueuedConnection);
-  });
+  // The recording asks for the stream as the player does.
+  m_workers.Start(
+      ToU16(m_url), ToU16(m_file),
+      [this, attempt](int32_t result) {
+        if (result >= 0) return;  // 1, already recording this address, counts as success
+        QMetaObject::invokeMethod(this, [this, attempt] { OnStartFailed(attempt); }, Qt::QueuedConnection);
+      },
+      CaptureHeaders{ToU16(m_player.UserAgent()), ToU16(m_player.Referrer())});
   m_recording = true;
 }
 

@@ -11,6 +11,7 @@
 
 #include "streamsaver/result_codes.h"
 #include "streamsaver/streamsaver.h"
+#include "streamsaver/text.h"
 #include "streamsaver/url_capture.h"
 
 namespace vantrel {
@@ -40,7 +41,8 @@ class CaptureTable {
   // its file without trailer and index.
   ~CaptureTable() { StopAll(nullptr); }
 
-  HResult Start(const char16_t* url, const char16_t* file, CaptureTime* time) {
+  HResult Start(const char16_t* url, const char16_t* file, CaptureTime* time,
+                SourceHeaders headers = {}) {
     if (url == nullptr) return STREAMSAVER_E_POINTER;
     std::lock_guard<std::mutex> lock(m_calls);
     m_cancelStart = false;
@@ -48,7 +50,7 @@ class CaptureTable {
     if (m_captures.count(key) != 0) return STREAMSAVER_S_FALSE;
     std::unique_ptr<URLCapture> capture(new (std::nothrow) URLCapture);
     if (!capture) return STREAMSAVER_E_OUTOFMEMORY;
-    const HResult hr = capture->BuildGraph(key, file, &m_cancelStart);
+    const HResult hr = capture->BuildGraph(key, file, &m_cancelStart, std::move(headers));
     if (Failed(hr)) return hr;
     m_captures.emplace(std::move(key), std::move(capture));
     FillLocalTime(time);
@@ -92,6 +94,18 @@ CaptureTable& Table() {
   return table;
 }
 
+// A header value as FFmpeg sends it; false for one holding a control character, which would end
+// the header line and start another one of the sender's choosing.
+bool HeaderValue(const char16_t* text, std::string* value) {
+  if (text == nullptr) return true;
+  const std::u16string_view view(text);
+  for (const char16_t c : view) {
+    if (c < 0x20 || c == 0x7F) return false;
+  }
+  *value = ToUtf8(view);
+  return true;
+}
+
 // No exception may cross the C boundary.
 template <typename Call>
 int32_t Guarded(Call call) {
@@ -114,6 +128,22 @@ STREAMSAVER_API int32_t STREAMSAVER_CALL StartCaptureSource(const char16_t* url,
                                                             const char16_t* file,
                                                             CaptureTime* time) {
   return vantrel::Guarded([&] { return vantrel::Table().Start(url, file, time); });
+}
+
+STREAMSAVER_API int32_t STREAMSAVER_CALL StartCaptureSourceWithHeaders(const char16_t* url,
+                                                                       const char16_t* file,
+                                                                       const char16_t* userAgent,
+                                                                       const char16_t* referrer,
+                                                                       CaptureTime* time) {
+  return vantrel::Guarded([&] {
+    vantrel::SourceHeaders headers;
+    if (!vantrel::HeaderValue(userAgent, &headers.userAgent) ||
+        !vantrel::HeaderValue(referrer, &headers.referrer)) {
+      vantrel::ReportFailure(STREAMSAVER_E_INVALIDARG, "HeaderValue(userAgent, referrer)");
+      return STREAMSAVER_E_INVALIDARG;
+    }
+    return vantrel::Table().Start(url, file, time, std::move(headers));
+  });
 }
 
 STREAMSAVER_API int32_t STREAMSAVER_CALL StopCaptureSource(const char16_t* url,

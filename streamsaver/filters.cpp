@@ -21,10 +21,15 @@ std::unique_ptr<SourceFilter> SourceFilter::Create(const AVIOInterruptCB& interr
 SourceFilter::~SourceFilter() { avformat_close_input(&m_ctx); }
 
 int SourceFilter::Load(const std::string& address, const AVInputFormat* format, int64_t timeoutUs,
-                       std::string* failedCall) {
+                       std::string* failedCall, const SourceHeaders& headers) {
   if (m_ctx == nullptr) return AVERROR(EINVAL);
   AVDictionary* options = nullptr;
   av_dict_set(&options, "rw_timeout", std::to_string(timeoutUs).c_str(), 0);
+  // Protocols other than HTTP ignore these.
+  if (!headers.userAgent.empty()) av_dict_set(&options, "user_agent", headers.userAgent.c_str(), 0);
+  if (!headers.referrer.empty()) {
+    av_dict_set(&options, "headers", ("Referer: " + headers.referrer + "\r\n").c_str(), 0);
+  }
   int r = avformat_open_input(&m_ctx, address.c_str(), format, &options);
   av_dict_free(&options);
   if (r < 0) {

@@ -11,6 +11,13 @@ extern "C" {
 
 namespace vantrel {
 
+// What a source sends with its HTTP requests beside the address; empty members send nothing of
+// their own (FFmpeg's default user agent, no referrer).
+struct SourceHeaders {
+  std::string userAgent;
+  std::string referrer;
+};
+
 // The source: an FFmpeg demuxer reading the address.
 class SourceFilter {
  public:
@@ -22,10 +29,11 @@ class SourceFilter {
 
   // Opens `address` with `format` forced, or probing when it is null, then reads the streams'
   // parameters. Any network read of the source, now or later, that waits `timeoutUs` without
-  // data gives up, so a dead or stalled server ends a start or a read. Returns an AVERROR code;
-  // on failure `failedCall` names the call that failed and the filter cannot be loaded again.
+  // data gives up, so a dead or stalled server ends a start or a read. `headers` go with every
+  // HTTP request of the source. Returns an AVERROR code; on failure `failedCall` names the
+  // call that failed and the filter cannot be loaded again.
   int Load(const std::string& address, const AVInputFormat* format, int64_t timeoutUs,
-           std::string* failedCall);
+           std::string* failedCall, const SourceHeaders& headers = {});
 
   AVFormatContext* Context() const { return m_ctx; }
 

@@ -133,7 +133,7 @@ bool MediaControl::Reconnect() {
     m_graph.SetDeadline(std::min(giveUp, Clock::now() + m_policy.stall));
     auto source = SourceFilter::Create(m_graph.Interrupt());
     if (!source) return false;
-    const int r = source->Load(m_address, m_format, m_policy.StallUs(), &lastCall);
+    const int r = source->Load(m_address, m_format, m_policy.StallUs(), &lastCall, m_headers);
     m_graph.ClearDeadline();
     if (m_graph.Stopping()) return false;
     if (r < 0) {

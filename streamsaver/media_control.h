@@ -22,11 +22,12 @@ class Timeline;
 class MediaControl {
  public:
   // Borrows the graph, the source's owner and the output; they outlive this object. The pump
-  // replaces `source` when it reopens `address`, with the demuxer the first source used.
+  // replaces `source` when it reopens `address`, with the demuxer and the `headers` the first
+  // source used.
   MediaControl(CaptureGraph& graph, std::unique_ptr<SourceFilter>& source, std::string address,
-               AVFormatContext* output, ReconnectPolicy policy)
+               AVFormatContext* output, ReconnectPolicy policy, SourceHeaders headers = {})
       : m_graph(graph), m_source(source), m_address(std::move(address)), m_output(output),
-        m_policy(policy) {}
+        m_policy(policy), m_headers(std::move(headers)) {}
   ~MediaControl() { Stop(); }
   MediaControl(const MediaControl&) = delete;
   MediaControl& operator=(const MediaControl&) = delete;
@@ -54,6 +55,7 @@ class MediaControl {
   const std::string m_address;
   AVFormatContext* m_output;
   const ReconnectPolicy m_policy;
+  const SourceHeaders m_headers;
   const AVInputFormat* m_format = nullptr;
   // The outage in progress: it goes on across reopened sources that wrote nothing, so a server
   // that answers and hangs up at once is neither hammered nor retried for ever.

@@ -173,6 +173,22 @@ STREAMSAVER_API int32_t STREAMSAVER_CALL StartCaptureSource(const char16_t* url,
                                                             CaptureTime* time);
 
 /*
+ * StartCaptureSource with what the source's HTTP requests carry beside the address: `userAgent`
+ * is sent as the User-Agent header and `referrer` as the Referer header, with the first
+ * connection, the ASF attempt and the probing one, and every reconnect alike. A null or empty
+ * string sends nothing of its own (FFmpeg's default user agent, no Referer). Other protocols
+ * ignore both. A value holding a control character (a line break would start a header of its
+ * own) is refused with STREAMSAVER_E_INVALIDARG before anything is done, with its one line:
+ *     FAILED(hr=0x80070057) in HeaderValue(userAgent, referrer)
+ * Everything else, the table's key included (the address alone), is as StartCaptureSource.
+ */
+STREAMSAVER_API int32_t STREAMSAVER_CALL StartCaptureSourceWithHeaders(const char16_t* url,
+                                                                       const char16_t* file,
+                                                                       const char16_t* userAgent,
+                                                                       const char16_t* referrer,
+                                                                       CaptureTime* time);
+
+/*
  * Stops the capture of exactly `url` and finishes its file (trailer and index written, file
  * closed). Returns STREAMSAVER_S_FALSE (1) when no such capture is in the table, else 0 after
  * filling `time` (when not null) with the local time at which the stop began.

@@ -50,8 +50,9 @@ URLCapture::~URLCapture() {
 }
 
 HResult URLCapture::BuildGraph(std::u16string_view url, const char16_t* file,
-                               const std::atomic<bool>* cancelStart) {
+                               const std::atomic<bool>* cancelStart, SourceHeaders headers) {
   if (file == nullptr) return STREAMSAVER_E_POINTER;
+  m_headers = std::move(headers);
   const std::u16string_view fileName(file);
 
   HResult hr = CreateGraph(cancelStart);
@@ -84,12 +85,12 @@ HResult URLCapture::ChooseSource(std::u16string_view url) {
   const std::string& address = m_address;
   std::string failedCall;
   if (!IsWindowsMediaAddress(url)) {
-    if (pAsf->Load(address, av_find_input_format("asf"), m_policy.StallUs(), &failedCall) >= 0)
+    if (pAsf->Load(address, av_find_input_format("asf"), m_policy.StallUs(), &failedCall, m_headers) >= 0)
       return STREAMSAVER_S_OK;
     pAsf = SourceFilter::Create(pGB->Interrupt());
     if (!pAsf) return Fail(STREAMSAVER_E_OUTOFMEMORY, "avformat_alloc_context()");
   }
-  const int r = pAsf->Load(address, nullptr, m_policy.StallUs(), &failedCall);
+  const int r = pAsf->Load(address, nullptr, m_policy.StallUs(), &failedCall, m_headers);
   return Check(r, failedCall);
 }
 
@@ -167,7 +168,7 @@ HResult URLCapture::RenderStream(AVStream* in) {
 }
 
 HResult URLCapture::Run() {
-  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf, m_address, Output(), m_policy));
+  pMC.reset(new (std::nothrow) MediaControl(*pGB, pAsf, m_address, Output(), m_policy, m_headers));
   if (!pMC) return Fail(STREAMSAVER_E_OUTOFMEMORY, "new MediaControl");
   const int header = pMC->WriteHeader();
   if (IsStreamRefusal(header))

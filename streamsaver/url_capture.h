@@ -25,9 +25,10 @@ class URLCapture {
   // Builds the capture for `url` into `file` and runs it. Each failing step reports one line
   // and returns its code at once, leaving what was built to the destructor. On success returns
   // the result of opening the file (0). `cancelStart` is the library's stop-all signal.
-  // Addresses and paths of any length are taken whole.
+  // Addresses and paths of any length are taken whole. `headers` go with every request of the
+  // source, reconnects included.
   HResult BuildGraph(std::u16string_view url, const char16_t* file,
-                     const std::atomic<bool>* cancelStart);
+                     const std::atomic<bool>* cancelStart, SourceHeaders headers = {});
 
  private:
   HResult CreateGraph(const std::atomic<bool>* cancelStart);
@@ -41,6 +42,7 @@ class URLCapture {
 
   const ReconnectPolicy m_policy = ReconnectPolicy::FromEnvironment();
   std::string m_address;                     // the address as FFmpeg gets it, for reconnects
+  SourceHeaders m_headers;                   // kept for reconnects too
   std::unique_ptr<SourceFilter> pAsf;
   std::unique_ptr<Multiplexer> pAVIMux;      // the multiplexer; null for Windows Media output
   std::unique_ptr<FileWriter> pFileWritter;

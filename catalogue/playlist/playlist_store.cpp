@@ -2,9 +2,13 @@
 
 #include <pugixml.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #include "base/file_locations.h"
 #include "catalogue/file_replace.h"
@@ -101,37 +105,105 @@ PlaylistReadResult CPlaylistStore::Read(std::uint32_t id) const {
   return result;
 }
 
-PlaylistImport CPlaylistStore::ImportFile(const std::filesystem::path& file, CPlaylist* playlist) {
+CPreparedImport::~CPreparedImport() {
+  std::error_code ec;
+  if (!staged.empty()) std::filesystem::remove(staged, ec);
+}
+
+CPreparedImport::CPreparedImport(CPreparedImport&& other) noexcept { *this = std::move(other); }
+
+CPreparedImport& CPreparedImport::operator=(CPreparedImport&& other) noexcept {
+  if (this == &other) return *this;
+  std::error_code ec;
+  if (!staged.empty()) std::filesystem::remove(staged, ec);
+  status = other.status;
+  refusal = other.refusal;
+  source = std::move(other.source);
+  remote = other.remote;
+  validators = std::move(other.validators);
+  playlist = std::move(other.playlist);
+  staged = std::move(other.staged);
+  other.staged.clear();
+  return *this;
+}
+
+CPreparedImport CPlaylistStore::PrepareFile(const std::filesystem::path& folder, const std::filesystem::path& file) {
   std::string bytes;
   const PlaylistRefusal refusal = ReadPlaylistBytes(file, bytes);
-  if (refusal != PlaylistRefusal::kNone) return {PlaylistImportStatus::kRefused, refusal, 0};
+  if (refusal != PlaylistRefusal::kNone) {
+    CPreparedImport refused;
+    refused.refusal = refusal;
+    return refused;
+  }
   std::error_code ec;
   std::filesystem::path absolute = std::filesystem::absolute(file, ec);
   if (ec) absolute = file;
-  return Keep(absolute.lexically_normal().string(), false, std::move(bytes), {}, playlist);
+  return PrepareBytes(folder, absolute.lexically_normal().string(), false, std::move(bytes), {});
+}
+
+CPreparedImport CPlaylistStore::PrepareBytes(const std::filesystem::path& folder, std::string_view source, bool remote,
+                                             std::string bytes, const PlaylistValidators& validators) {
+  static std::atomic<unsigned> counter{0};
+  CPreparedImport prepared;
+  prepared.source = std::string(source);
+  prepared.remote = remote;
+  prepared.validators = validators;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  // Not a number: the ids of copies are never taken from it.
+  const std::filesystem::path staged =
+      folder / (".import-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".part");
+  // The copy kept is the bytes exactly as they came; its flush waits on the disk, so it runs
+  // beside the parse, which reads a copy of them.
+  bool written = false;
+  std::thread writer;
+  try {
+    writer = std::thread([&] { written = ReplaceFileContents(staged, bytes); });
+  } catch (const std::system_error&) {
+    written = ReplaceFileContents(staged, bytes);
+  }
+  PlaylistReadResult read = ReadPlaylist(bytes, source);
+  if (writer.joinable()) writer.join();
+  if (written) prepared.staged = staged;
+  if (!read.Ok()) {
+    prepared.refusal = read.refusal;
+    return prepared;
+  }
+  if (read.playlist.IsStream()) {
+    prepared.status = PlaylistImportStatus::kStream;
+    return prepared;
+  }
+  if (!written) {
+    prepared.status = PlaylistImportStatus::kWriteFailed;
+    return prepared;
+  }
+  read.playlist.key = prepared.source;
+  prepared.playlist = std::move(read.playlist);
+  prepared.status = PlaylistImportStatus::kAdded;
+  return prepared;
+}
+
+PlaylistImport CPlaylistStore::ImportFile(const std::filesystem::path& file, CPlaylist* playlist) {
+  return Commit(PrepareFile(m_folder, file), playlist);
 }
 
 PlaylistImport CPlaylistStore::ImportFetched(std::string_view address, std::string bytes,
                                              const PlaylistValidators& validators, CPlaylist* playlist) {
-  return Keep(address, true, std::move(bytes), validators, playlist);
+  return Commit(PrepareBytes(m_folder, address, true, std::move(bytes), validators), playlist);
 }
 
 PlaylistImport CPlaylistStore::ApplyFetched(std::uint32_t id, std::string bytes, const PlaylistValidators& validators,
                                             CPlaylist* playlist) {
   const CPlaylistEntry* entry = Find(id);
   if (!entry || !entry->remote) return {PlaylistImportStatus::kRefused, PlaylistRefusal::kCannotRead, 0};
-  const std::string source = entry->source;
-  return Keep(source, true, std::move(bytes), validators, playlist);
+  return Commit(PrepareBytes(m_folder, entry->source, true, std::move(bytes), validators), playlist);
 }
 
-PlaylistImport CPlaylistStore::Keep(std::string_view source, bool remote, std::string bytes,
-                                    const PlaylistValidators& validators, CPlaylist* playlist) {
+PlaylistImport CPlaylistStore::Commit(CPreparedImport prepared, CPlaylist* playlist) {
+  if (prepared.status != PlaylistImportStatus::kAdded) return {prepared.status, prepared.refusal, 0};
   if (!m_loaded) Load();  // never write an index without the entries already in it
-  // Parsed from a copy: the copy kept on disk is the bytes exactly as they came.
-  PlaylistReadResult read = ReadPlaylist(bytes, source);
-  if (!read.Ok()) return {PlaylistImportStatus::kRefused, read.refusal, 0};
-  if (read.playlist.IsStream()) return {PlaylistImportStatus::kStream, PlaylistRefusal::kNone, 0};
-  read.playlist.key = std::string(source);
+  const std::string& source = prepared.source;
+  const bool remote = prepared.remote;
 
   std::error_code ec;
   std::filesystem::create_directories(m_folder, ec);
@@ -139,13 +211,15 @@ PlaylistImport CPlaylistStore::Keep(std::string_view source, bool remote, std::s
   CPlaylistEntry entry = existing ? *existing : CPlaylistEntry{};
   if (!existing) {
     entry.id = m_nextId;
-    entry.source = std::string(source);
+    entry.source = source;
     entry.name = DisplayName(source, remote);
   }
   entry.remote = remote;
-  entry.validators = validators;
-  entry.copy = std::to_string(entry.id) + (read.playlist.format == PlaylistFormat::kPls ? ".pls" : ".m3u");
-  if (!ReplaceFileContents(m_folder / entry.copy, bytes)) return {PlaylistImportStatus::kWriteFailed, {}, 0};
+  entry.validators = prepared.validators;
+  entry.copy = std::to_string(entry.id) + (prepared.playlist.format == PlaylistFormat::kPls ? ".pls" : ".m3u");
+  std::filesystem::rename(prepared.staged, m_folder / entry.copy, ec);
+  if (ec) return {PlaylistImportStatus::kWriteFailed, {}, 0};
+  prepared.staged.clear();
 
   const std::vector<CPlaylistEntry> before = m_entries;
   const std::uint32_t nextBefore = m_nextId;
@@ -165,7 +239,7 @@ PlaylistImport CPlaylistStore::Keep(std::string_view source, bool remote, std::s
     return {PlaylistImportStatus::kWriteFailed, {}, 0};
   }
   if (!oldCopy.empty() && oldCopy != entry.copy) std::filesystem::remove(m_folder / oldCopy, ec);
-  if (playlist) *playlist = std::move(read.playlist);
+  if (playlist) *playlist = std::move(prepared.playlist);
   return {existing ? PlaylistImportStatus::kReplaced : PlaylistImportStatus::kAdded, PlaylistRefusal::kNone, entry.id};
 }
 

@@ -49,6 +49,29 @@ struct PlaylistImport {
   bool Ok() const { return status == PlaylistImportStatus::kAdded || status == PlaylistImportStatus::kReplaced; }
 };
 
+// An import made ready away from the store's owner thread: read, checked, parsed, and its
+// copy written under a temporary name inside the playlists folder. CPlaylistStore::Commit takes
+// it in on the owner thread; dropped uncommitted, it removes its temporary copy. Move-only.
+class CPreparedImport {
+ public:
+  CPreparedImport() = default;
+  ~CPreparedImport();
+  CPreparedImport(CPreparedImport&& other) noexcept;
+  CPreparedImport& operator=(CPreparedImport&& other) noexcept;
+  CPreparedImport(const CPreparedImport&) = delete;
+  CPreparedImport& operator=(const CPreparedImport&) = delete;
+
+  // kAdded: ready to commit; otherwise kStream, kRefused (see refusal) or kWriteFailed, which
+  // Commit hands back unchanged.
+  PlaylistImportStatus status = PlaylistImportStatus::kRefused;
+  PlaylistRefusal refusal = PlaylistRefusal::kNone;
+  std::string source;
+  bool remote = false;
+  PlaylistValidators validators;
+  CPlaylist playlist;  // parsed, its key the source
+  std::filesystem::path staged;  // the temporary copy; empty once committed
+};
+
 class CPlaylistStore {
  public:
   // `folder` is the playlists folder; PlaylistsFolder() gives the user's.
@@ -80,13 +103,20 @@ class CPlaylistStore {
   PlaylistImport ApplyFetched(std::uint32_t id, std::string bytes, const PlaylistValidators& validators,
                               CPlaylist* playlist = nullptr);
 
+  // The two halves of ImportFile and ImportFetched. The Prepare functions touch no store (any
+  // thread, `folder` being the store's Folder()); the copy is written and flushed while the
+  // bytes are parsed. Commit, on the owner thread, only renames the copy into place and
+  // writes the index; `playlist` (when given) receives the parsed channels.
+  static CPreparedImport PrepareFile(const std::filesystem::path& folder, const std::filesystem::path& file);
+  static CPreparedImport PrepareBytes(const std::filesystem::path& folder, std::string_view source, bool remote,
+                                      std::string bytes, const PlaylistValidators& validators);
+  PlaylistImport Commit(CPreparedImport prepared, CPlaylist* playlist = nullptr);
+
   // Removes the entry and its copy; false when there is no such id or the index cannot be
   // written (then nothing changed).
   bool Remove(std::uint32_t id);
 
  private:
-  PlaylistImport Keep(std::string_view source, bool remote, std::string bytes, const PlaylistValidators& validators,
-                      CPlaylist* playlist);
   bool SaveIndex();
 
   std::filesystem::path m_folder;

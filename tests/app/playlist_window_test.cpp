@@ -87,7 +87,9 @@ class PlaylistWindowTest : public QObject {
       auto* open = dlg->SearchField().findChild<QAction*>("openPlaylist");
       QVERIFY(open);
       open->trigger();
-      QVERIFY(dlg->ByPlaylistsRadio().isChecked());
+      // Read on a worker: the window has it only once its result is back on this thread.
+      QVERIFY(dlg->Playlists().IsReadingFile() && dlg->Playlists().Playlists().empty());
+      QTRY_VERIFY_WITH_TIMEOUT(dlg->ByPlaylistsRadio().isChecked(), kWait);
       CChannelTreeView& tree = dlg->Tree();
       QCOMPARE(Rows(*tree.model()), QStringList({"demo.m3u(4)"}));
       const QModelIndex list = tree.model()->index(0, 0);
@@ -126,7 +128,7 @@ class PlaylistWindowTest : public QObject {
     auto dlg = OpenWindow();
     QVERIFY(dlg);
     dlg->Open(m_served.filePath("cli.m3u"));
-    QVERIFY(dlg->ByPlaylistsRadio().isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->ByPlaylistsRadio().isChecked(), kWait);
     QCOMPARE(Rows(*dlg->Tree().model()), QStringList({"cli.m3u(4)"}));
     dlg->Open(ListUrl("cli.m3u") + "?token=1");
     QTRY_COMPARE_WITH_TIMEOUT(dlg->Tree().model()->rowCount(), 2, 20000);
@@ -143,7 +145,8 @@ class PlaylistWindowTest : public QObject {
     QVERIFY(dlg->OpenPlaylist(WriteList("one.m3u", DemoList())));
     QVERIFY(dlg->OpenPlaylist(WriteList("two.m3u", DemoList())));
     CChannelTreeView& tree = dlg->Tree();
-    QCOMPARE(Rows(*tree.model()), QStringList({"one.m3u(4)", "two.m3u(4)"}));
+    // In the order they were opened, whichever is read first.
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(*tree.model()), QStringList({"one.m3u(4)", "two.m3u(4)"}), kWait);
     tree.setFocus();
     tree.setCurrentIndex(tree.model()->index(0, 0, tree.model()->index(0, 0)));
     QTest::keyClick(&tree, Qt::Key_Delete);
@@ -173,6 +176,7 @@ class PlaylistWindowTest : public QObject {
     auto dlg = OpenWindow();
     QVERIFY(dlg);
     QVERIFY(dlg->OpenPlaylist(WriteList("demo.m3u", DemoList())));
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg->Playlists().Playlists().empty(), kWait);
     CChannelSearchField& field = dlg->SearchField();
     field.setFocus();
     QTest::keyClicks(&field, "e");
@@ -207,7 +211,7 @@ class PlaylistWindowTest : public QObject {
     auto* file = new QMimeData;
     file->setUrls({QUrl::fromLocalFile(WriteList("dropped.m3u", DemoList()))});
     Drop(*dlg, file);
-    QCOMPARE(Rows(*dlg->Tree().model()), QStringList({"dropped.m3u(4)"}));
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(*dlg->Tree().model()), QStringList({"dropped.m3u(4)"}), kWait);
 
     WriteList("remote.m3u8", DemoList());
     auto* address = new QMimeData;

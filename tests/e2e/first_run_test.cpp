@@ -17,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "base/text_codec.h"
 #include "catalogue/channel_list.h"
 #include "tests/e2e/program_processes.h"
 #include "tests/e2e/x_display.h"
@@ -112,10 +113,16 @@ class FirstRunTest : public ::testing::Test {
     fs::remove_all(m_work);
   }
 
-  pid_t StartProgram() {
+  pid_t StartProgram(const std::vector<std::string>& arguments = {}) {
     return m_processes.Start(m_work / "recordings",
                              {{"XDG_CONFIG_HOME", (m_work / "config").string()}, {"QT_QPA_PLATFORM", "xcb"}},
-                             m_work / "program.log");
+                             m_work / "program.log", arguments);
+  }
+
+  // What the server has answered so far, one request a line.
+  std::string ServerLog() const {
+    std::ifstream in(m_work / "server.log");
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
   void Shot(const std::string& name) {
@@ -292,8 +299,14 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
   Press(kClose);
   ASSERT_EQ(m_processes.WaitForExit(first, kPatience), 0) << "the program did not close";
 
+  // A second start with a playlist's address on the command line: it is imported from the
+  // server. Its one channel plays the first catalogue channel's stream by an address of its own.
+  const std::string listed = Utf16ToUtf8(StoredLists().channels.at(0).URL) + "?via=playlist";
+  fs::create_directories(m_work / "demo/server/lists");
+  std::ofstream(m_work / "demo/server/lists/e2e.m3u")
+      << "#EXTM3U\n#EXTINF:-1 group-title=\"E2E\",Playlist channel\n" << listed << "\n";
   // A second start: nothing is offered any more, and the favourite plays from its list.
-  const pid_t second = StartProgram();
+  const pid_t second = StartProgram({m_server->BaseAddress() + "lists/e2e.m3u"});
   ASSERT_TRUE(WaitForPicture(kAbout, {kOff})) << "the window was never enabled again";
   EXPECT_FALSE(NewDialog()) << "an offer came although everything is up to date";
   EXPECT_TRUE(Shows(kDownload, kDisabled));
@@ -302,6 +315,20 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
   m_x.Click(MainWindow()->topLeft() + kFirstFavourite, 2);
   ASSERT_TRUE(WaitForPicture(kRecord, {kOff, kHovered})) << "the favourite never played";
   Shot("9-second-start");
+
+  // The imported playlist is in the view "by lists", which it brought up: its channel, found by
+  // opening the playlist and its group, plays.
+  ASSERT_TRUE(WaitFor([&] { return ServerLog().find("GET /lists/e2e.m3u") != std::string::npos; }))
+      << "the playlist was never fetched";
+  Sleep(0.5);
+  m_x.Click(TreeRow(0, 0), 2);
+  m_x.Click(TreeRow(1, 1), 2);
+  m_x.Click(TreeRow(2, 2), 2);
+  ASSERT_TRUE(WaitFor([&] { return ServerLog().find("?via=playlist") != std::string::npos; }))
+      << "the playlist's channel was never asked for";
+  EXPECT_TRUE(WaitForPicture(kRecord, {kOff, kHovered}));
+  EXPECT_TRUE(VideoIsMoving());
+  Shot("9-playlist-channel");
 
   // Another skin: the program stores it and starts again in it.
   const QImage preview(QString::fromStdString((m_program / "skins/Metall/preview.bmp").string()));

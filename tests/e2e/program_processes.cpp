@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 ProgramProcesses::~ProgramProcesses() { KillAll(); }
 
 pid_t ProgramProcesses::Start(const fs::path& workingFolder, const std::map<std::string, std::string>& environment,
-                              const fs::path& log) {
+                              const fs::path& log, const std::vector<std::string>& arguments) {
   // Everything the child needs is made before fork: the test has threads (the server), and
   // between fork and exec only async-signal-safe calls are allowed.
   std::vector<std::string> variables;
@@ -31,7 +31,9 @@ pid_t ProgramProcesses::Start(const fs::path& workingFolder, const std::map<std:
   for (std::string& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
   const std::string program = m_program.string(), folder = workingFolder.string(), logFile = log.string();
-  char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
 
   const pid_t pid = fork();
   if (pid < 0) return 0;
@@ -43,7 +45,7 @@ pid_t ProgramProcesses::Start(const fs::path& workingFolder, const std::map<std:
       close(out);
     }
     if (chdir(folder.c_str()) != 0) _exit(126);
-    execve(program.c_str(), argv, envp.data());
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   m_children.push_back(pid);

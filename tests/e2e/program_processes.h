@@ -17,9 +17,10 @@ class ProgramProcesses {
   ~ProgramProcesses();
 
   // Starts the program in `workingFolder` with `environment` added to the test's own, its
-  // output going to `log`; 0 when it could not be started.
+  // output going to `log`, with `arguments` on its command line; 0 when it could not be
+  // started.
   pid_t Start(const std::filesystem::path& workingFolder, const std::map<std::string, std::string>& environment,
-              const std::filesystem::path& log);
+              const std::filesystem::path& log, const std::vector<std::string>& arguments = {});
   // The processes running the program file now, whoever started them.
   std::vector<pid_t> Running() const;
   // Waits up to `seconds` for `pid` to end; its exit code, or -1 when it is still running or

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "base/file_locations.h"
 #include "base/program_path.h"
 #include "catalogue/playlist/playlist_store.h"
@@ -96,6 +98,38 @@ TEST(PlaylistStore, ReimportRefusalsAndIds) {
   EXPECT_TRUE(reloaded.Entries()[0].remote);
   EXPECT_EQ(reloaded.Entries()[0].source, "http://h/other.pls");
   EXPECT_EQ(reloaded.Read(next.id).playlist.format, PlaylistFormat::kPls);
+}
+
+// An import prepared on another thread while the store goes on changing is committed whole
+// later; the copy kept holds the bytes as read. A prepared import never committed, or refused,
+// leaves nothing in the folder.
+TEST(PlaylistStore, PreparedElsewhereCommittedLater) {
+  TempFolder dir;
+  const auto user = dir / "big.m3u";
+  WriteBytes(user, kList);
+  const auto folder = dir / "p";
+  CPlaylistStore store(folder);
+  ASSERT_TRUE(store.Load());
+  CPreparedImport prepared;
+  std::thread worker([&] { prepared = CPlaylistStore::PrepareFile(folder, user); });
+  ASSERT_TRUE(store.ImportFetched("http://h/first.m3u", "http://a/\n", {}).Ok());
+  worker.join();
+  ASSERT_EQ(prepared.status, PlaylistImportStatus::kAdded);
+  CPlaylist channels;
+  const PlaylistImport import = store.Commit(std::move(prepared), &channels);
+  ASSERT_EQ(import.status, PlaylistImportStatus::kAdded);
+  EXPECT_EQ(channels.Size(), 2u);
+  ASSERT_EQ(store.Entries().size(), 2u);
+  EXPECT_EQ(ReadBytes(folder / store.Find(import.id)->copy), kList);
+  {
+    CPreparedImport dropped = CPlaylistStore::PrepareFile(folder, user);
+    ASSERT_EQ(dropped.status, PlaylistImportStatus::kAdded);
+    CPreparedImport refused = CPlaylistStore::PrepareBytes(folder, "http://h/x", true, "<html></html>", {});
+    EXPECT_EQ(refused.refusal, PlaylistRefusal::kHtml);
+  }
+  // The index and the two copies.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
+  EXPECT_EQ(store.Commit(CPlaylistStore::PrepareFile(folder, dir / "none.m3u")).refusal, PlaylistRefusal::kCannotRead);
 }
 
 // A damaged index is not taken as a list; entries naming copies outside the folder or copies

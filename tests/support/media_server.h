@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vantrel::test {
 
@@ -59,6 +60,23 @@ class MediaServer {
   // How many live requests were received so far (a reconnect shows as one more).
   int LiveRequests() const { return m_liveRequests; }
 
+  // What one request carried: its path and the headers a client chooses for itself.
+  struct SeenRequest {
+    std::string path;
+    std::string userAgent;
+    std::string referrer;
+    bool hasReferrer = false;
+  };
+  // Every request received so far (files and live streams), in arrival order.
+  std::vector<SeenRequest> Requests() const {
+    std::lock_guard<std::mutex> lock(m_seenMutex);
+    return m_seen;
+  }
+  void ClearRequests() {
+    std::lock_guard<std::mutex> lock(m_seenMutex);
+    m_seen.clear();
+  }
+
   // Takes the server away as a crashed or restarted source: open connections are closed and
   // new ones refused until ListenAgain. Returns once the port is closed.
   void StopListening() {
@@ -96,7 +114,12 @@ class MediaServer {
     server.Get(R"(/live/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
       ServeLive(req.matches[1], res);
     });
-    server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+    server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+      {
+        std::lock_guard<std::mutex> lock(m_seenMutex);
+        m_seen.push_back({req.path, req.get_header_value("User-Agent"), req.get_header_value("Referer"),
+                          req.has_header("Referer")});
+      }
       if (m_answerDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_answerDelayMs.load()));
       return httplib::Server::HandlerResponse::Unhandled;
     });
@@ -181,6 +204,8 @@ class MediaServer {
   std::atomic<int> m_liveRequests{0};
   std::atomic<int> m_answerDelayMs{0};
   std::atomic<bool> m_joinMidway{false};
+  mutable std::mutex m_seenMutex;
+  std::vector<SeenRequest> m_seen;
   const std::chrono::steady_clock::time_point m_epoch = std::chrono::steady_clock::now();
 };
 
