@@ -113,6 +113,15 @@ class ChannelCheckWindowTest : public QObject {
         QVERIFY(!row.data(Qt::ForegroundRole).isValid() && !row.data(Qt::ToolTipRole).isValid());
       }
     }
+    // A later check replaces the results of the channels it probes and keeps the others.
+    m_server.Answer("/page", ProbeServer::Http("200 OK", "application/octet-stream", TransportPackets(10)));
+    tree.setCurrentIndex(Find(*tree.model(), "Music(2)"));
+    dlg->OnCheckChannels();
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg->ChannelCheck().IsRunning(), 20000);
+    QCOMPARE(dlg->StatusLine().Text(), QString("Проверка каналов завершена: недоступно 1 из 2"));
+    QVERIFY(!Find(*tree.model(), "Page").data(Qt::ForegroundRole).isValid());
+    QVERIFY(Find(*tree.model(), "Refused").data(Qt::ForegroundRole).isValid());
+    QVERIFY(Find(*tree.model(), "Missing").data(Qt::ToolTipRole).toString().startsWith("Канал недоступен: HTTP 404"));
     QVERIFY(m_messages.isEmpty());
   }
 
