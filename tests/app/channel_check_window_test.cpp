@@ -142,7 +142,8 @@ class ChannelCheckWindowTest : public QObject {
     QVERIFY(dlg->StatusLine().Text().startsWith("Проверка каналов: "));
     QVERIFY(dlg->ChannelCheck().IsRunning());
 
-    QCOMPARE(TriggerCheckEntry(*dlg), QString("Остановить проверку"));
+    const int done = dlg->ChannelCheck().Done();
+    QCOMPARE(TriggerCheckEntry(*dlg), QString("Остановить проверку (%1 из 17)").arg(done));
     QVERIFY(!dlg->ChannelCheck().IsRunning());
     QVERIFY(dlg->StatusLine().Text().startsWith("Проверка каналов остановлена: проверено "));
     QTRY_COMPARE_WITH_TIMEOUT(m_server.OpenNow(), 0, 20000);
