@@ -6,11 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <future>
+#include <sstream>
 #include <thread>
 
 #include "tests/support/media_server.h"
 #include "tests/support/probe_server.h"
+#include "tools/server/update_server.h"
 
 namespace vantrel {
 namespace {
@@ -140,6 +145,30 @@ TEST(ChannelProbe, SendsTheChannelsHeaders) {
   EXPECT_EQ(seen[0].userAgent, "Tuner/1.0");
   EXPECT_EQ(seen[0].referrer, "http://portal.example/tv");
   EXPECT_EQ(seen[1].referrer, "");
+}
+
+// Certificates are always checked: a server whose certificate no trusted authority issued is
+// unreachable for that reason, not a stream.
+TEST(ChannelProbe, UntrustedCertificate) {
+  char folder[] = "/tmp/vantrel-probe-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::filesystem::path dir = folder;
+  const std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+                              " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
+                              (dir / "key.pem").string() + " -out " + (dir / "cert.pem").string() + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ostringstream log;
+  server::UpdateServerOptions options;
+  options.root = dir;
+  options.log = &log;
+  options.tlsCertificate = dir / "cert.pem";
+  options.tlsKey = dir / "key.pem";
+  server::UpdateServer tls(options);
+  ASSERT_TRUE(tls.Start());
+  const std::vector<ProbeResult> r = ProbeAll(Targets({tls.BaseAddress()}));
+  EXPECT_EQ(r[0].outcome, ProbeOutcome::kSecureFailed);
+  tls.Stop();
+  std::filesystem::remove_all(dir);
 }
 
 // Twenty silent channels: never more than eight open at once, each given up after its time.
