@@ -104,8 +104,11 @@ void CVantrelDlg::ShowTreeMenu(const QPoint& at) {
   const QModelIndex under = m_tree.indexAt(at);
   AddRecordActions(menu, under.isValid() ? ChannelOfIndex(under) : m_tree.SelectedChannel());
   menu.addSeparator();
-  QAction* check = menu.addAction(ResString(m_channelCheck.IsRunning() ? res::IDS_STOP_CHECK : res::IDS_CHECK_CHANNELS),
-                                  this, &CVantrelDlg::OnCheckChannels);
+  // The count is also here: the status line is hidden while a video plays.
+  const QString checkText = m_channelCheck.IsRunning()
+      ? ResString(res::IDS_STOP_CHECK).arg(m_channelCheck.Done()).arg(m_channelCheck.Total())
+      : ResString(res::IDS_CHECK_CHANNELS);
+  QAction* check = menu.addAction(checkText, this, &CVantrelDlg::OnCheckChannels);
   check->setObjectName(QStringLiteral("checkChannels"));
   menu.exec(m_tree.viewport()->mapToGlobal(at));
 }

@@ -42,9 +42,8 @@ class CChannelProbeRun {
   // Any thread. A result being handed over at that moment may still arrive; none after it.
   void Cancel();
 
-  struct Multi;
-
  private:
+  struct Multi;
   void Run();
 
   std::vector<ProbeTarget> m_targets;

@@ -61,7 +61,7 @@ inline constexpr int IDS_PLAYLIST_NOT_SAVED = 421;
 
 // The channel check.
 inline constexpr int IDS_CHECK_CHANNELS = 460;       // the tree menu's command
-inline constexpr int IDS_STOP_CHECK = 461;           // the same command while a check runs
+inline constexpr int IDS_STOP_CHECK = 461;           // the same command while a check runs: %1 of %2
 inline constexpr int IDS_CHECK_PROGRESS = 462;       // %1 checked of %2
 inline constexpr int IDS_CHECK_DONE = 463;           // %1 unreachable of %2
 inline constexpr int IDS_CHECK_STOPPED = 464;        // %1 checked of %2

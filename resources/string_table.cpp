@@ -104,7 +104,7 @@ constexpr std::pair<int, std::u16string_view> kRecordingStrings[] = {
 // The channel check.
 constexpr std::pair<int, std::u16string_view> kCheckStrings[] = {
     {res::IDS_CHECK_CHANNELS, u"Проверить каналы"},
-    {res::IDS_STOP_CHECK, u"Остановить проверку"},
+    {res::IDS_STOP_CHECK, u"Остановить проверку (%1 из %2)"},
     {res::IDS_CHECK_PROGRESS, u"Проверка каналов: %1 из %2"},
     {res::IDS_CHECK_DONE, u"Проверка каналов завершена: недоступно %1 из %2"},
     {res::IDS_CHECK_STOPPED, u"Проверка каналов остановлена: проверено %1 из %2"},

@@ -113,6 +113,15 @@ class ChannelCheckWindowTest : public QObject {
         QVERIFY(!row.data(Qt::ForegroundRole).isValid() && !row.data(Qt::ToolTipRole).isValid());
       }
     }
+    // A later check replaces the results of the channels it probes and keeps the others.
+    m_server.Answer("/page", ProbeServer::Http("200 OK", "application/octet-stream", TransportPackets(10)));
+    tree.setCurrentIndex(Find(*tree.model(), "Music(2)"));
+    dlg->OnCheckChannels();
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg->ChannelCheck().IsRunning(), 20000);
+    QCOMPARE(dlg->StatusLine().Text(), QString("Проверка каналов завершена: недоступно 1 из 2"));
+    QVERIFY(!Find(*tree.model(), "Page").data(Qt::ForegroundRole).isValid());
+    QVERIFY(Find(*tree.model(), "Refused").data(Qt::ForegroundRole).isValid());
+    QVERIFY(Find(*tree.model(), "Missing").data(Qt::ToolTipRole).toString().startsWith("Канал недоступен: HTTP 404"));
     QVERIFY(m_messages.isEmpty());
   }
 
@@ -133,7 +142,8 @@ class ChannelCheckWindowTest : public QObject {
     QVERIFY(dlg->StatusLine().Text().startsWith("Проверка каналов: "));
     QVERIFY(dlg->ChannelCheck().IsRunning());
 
-    QCOMPARE(TriggerCheckEntry(*dlg), QString("Остановить проверку"));
+    const int done = dlg->ChannelCheck().Done();
+    QCOMPARE(TriggerCheckEntry(*dlg), QString("Остановить проверку (%1 из 17)").arg(done));
     QVERIFY(!dlg->ChannelCheck().IsRunning());
     QVERIFY(dlg->StatusLine().Text().startsWith("Проверка каналов остановлена: проверено "));
     QTRY_COMPARE_WITH_TIMEOUT(m_server.OpenNow(), 0, 20000);

@@ -1,2 +1,2 @@
-vantrel_core_test(channel_probe_test channel_probe_test.cpp LIBS vantrel_test_support)
+vantrel_core_test(channel_probe_test channel_probe_test.cpp LIBS vantrel_test_support vantrel_update_server)
 add_dependencies(channel_probe_test test_media)
