@@ -93,6 +93,7 @@ void CGuideService::Scan(bool refreshAll) {
 
 void CGuideService::OnScanned(PlaylistGuides guides, bool refreshAll) {
   m_playlistSources = std::move(guides.sources);
+  const bool renamed = guides.channels != m_names;
   m_names = std::move(guides.channels);
   const std::vector<std::string> all = AllSources();
   for (const std::string& address : all)
@@ -100,7 +101,7 @@ void CGuideService::OnScanned(PlaylistGuides guides, bool refreshAll) {
   m_known = std::set<std::string>(all.begin(), all.end());
   ForgetAllBut(all);
   emit SourcesChanged();
-  emit Changed();
+  if (renamed) emit Changed();
 }
 
 std::vector<std::string> CGuideService::AllSources() const {

@@ -51,7 +51,7 @@ class CGuideService : public QObject {
   ~CGuideService() override;
 
   // Opens the guide in the user data folder, reads the user's sources and refreshes every
-  // source in the background; from then on every RefreshInterval(). Returns at once.
+  // source in the background; from then on every kRefreshInterval. Returns at once.
   void Start();
   bool IsStarted() const { return m_worker != nullptr; }
   // Every source again, the playlists read again for their addresses (the timer's job).

@@ -92,9 +92,13 @@ void CGuideDayWindow::ShowDay(int dayOffset) {
   FillList();
 }
 
+// The programme chosen stays chosen when it is still listed.
 void CGuideDayWindow::Reload() {
-  const int day = Day();
-  ShowDay(day);
+  const GuideProgramme* selected = SelectedProgramme();
+  const std::optional<std::int64_t> start = selected ? std::optional(selected->start) : std::nullopt;
+  ShowDay(Day());
+  for (std::size_t row = 0; start && row < m_programmes.size(); ++row)
+    if (m_programmes[row].start == *start) m_list.setCurrentItem(m_list.topLevelItem(static_cast<int>(row)));
 }
 
 void CGuideDayWindow::FillDays() {

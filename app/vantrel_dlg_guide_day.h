@@ -32,7 +32,7 @@ class CGuideDayWindow : public QDialog {
   void ShowChannel(const CChannel& channel);
   // The list of the day `dayOffset` days from today, kFirstDay to kLastDay.
   void ShowDay(int dayOffset);
-  // Reads the guide again for the day shown (a guide came in).
+  // Reads the guide again for the day shown (a guide came in), keeping the programme chosen.
   void Reload();
   int Day() const;
   const std::optional<CChannel>& Channel() const { return m_channel; }

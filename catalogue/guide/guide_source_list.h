@@ -27,6 +27,7 @@ struct GuideSource {
 struct PlaylistGuideNames {
   std::string tvgId;
   std::string tvgName;
+  friend bool operator==(const PlaylistGuideNames&, const PlaylistGuideNames&) = default;
 };
 
 struct PlaylistGuides {

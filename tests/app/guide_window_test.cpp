@@ -364,6 +364,9 @@ class GuideWindowTest : public QObject {
     QCOMPARE(asked.size(), 1);
     day->ShowDay(3);
     day->List().setCurrentItem(day->List().topLevelItem(1));
+    // A guide that comes in meanwhile leaves the choice as it was.
+    day->Reload();
+    QCOMPARE(day->List().indexOfTopLevelItem(day->List().currentItem()), 1);
     QVERIFY(day->RecordButton().isEnabled());
     day->RecordSelected();
     QCOMPARE(asked.size(), 2);
