@@ -1,5 +1,5 @@
 // What a playlist channel brings beyond its address, in a real main window: its user agent and
-// referrer go with the player's and the recorder's requests (reconnects included) and never
+// referrer go with the player's and the recorder's requests (reopened ones included) and never
 // with the next channel's; its logo shows in the details pane once fetched and cached, and a
 // body that is no picture shows nothing.
 #include <QImage>
@@ -102,6 +102,10 @@ class PlaylistChannelTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(RequestsFor(streams, "/live/h264_aac.ts").size() >= before + 2, kStreamWait);
     QTest::mouseClick(&dlg->RecordButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dlg->Recorder().HasPendingWork(), kStreamWait);
+    // A source that ends is reopened by the player itself.
+    const size_t playing = RequestsFor(streams, "/live/h264_aac.ts").size();
+    streams.EndLiveStreams();
+    QTRY_VERIFY_WITH_TIMEOUT(RequestsFor(streams, "/live/h264_aac.ts").size() > playing, kStreamWait);
     for (const auto& request : RequestsFor(streams, "/live/h264_aac.ts")) {
       QCOMPARE(request.userAgent, std::string(kAgent));
       QVERIFY(request.hasReferrer);
