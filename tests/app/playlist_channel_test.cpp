@@ -1,5 +1,5 @@
 // What a playlist channel brings beyond its address, in a real main window: its user agent and
-// referrer go with the player's and the recorder's requests (reconnects included) and never
+// referrer go with the player's and the recorder's requests (reopened ones included) and never
 // with the next channel's; its logo shows in the details pane once fetched and cached, and a
 // body that is no picture shows nothing.
 #include <QImage>
@@ -102,6 +102,10 @@ class PlaylistChannelTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(RequestsFor(streams, "/live/h264_aac.ts").size() >= before + 2, kStreamWait);
     QTest::mouseClick(&dlg->RecordButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dlg->Recorder().HasPendingWork(), kStreamWait);
+    // A source that ends is reopened by the player itself.
+    const size_t playing = RequestsFor(streams, "/live/h264_aac.ts").size();
+    streams.EndLiveStreams();
+    QTRY_VERIFY_WITH_TIMEOUT(RequestsFor(streams, "/live/h264_aac.ts").size() > playing, kStreamWait);
     for (const auto& request : RequestsFor(streams, "/live/h264_aac.ts")) {
       QCOMPARE(request.userAgent, std::string(kAgent));
       QVERIFY(request.hasReferrer);
@@ -121,12 +125,16 @@ class PlaylistChannelTest : public QObject {
   }
 
   // A picture at the logo's address shows, scaled into the pane, once fetched; a body that is
-  // no picture shows nothing and is not kept; a catalogue channel shows none. After a restart
+  // no picture, or a picture too large to decode, shows nothing and is not kept; a catalogue channel shows none. After a restart
   // the kept logo shows without asking the server again.
   void logoShowsWhenCached() {
     QImage picture(200, 100, QImage::Format_RGB32);
     picture.fill(QColor(200, 30, 30));
     QVERIFY(picture.save(m_served.filePath("logo.png"), "PNG"));
+    // A few bytes on the wire, a picture too wide to decode for a logo.
+    QImage huge(5000, 8, QImage::Format_RGB32);
+    huge.fill(Qt::white);
+    QVERIFY(huge.save(m_served.filePath("huge.png"), "PNG"));
     QFile junk(m_served.filePath("junk.png"));
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray("\x89PNG\r\n\x1A\n") + QByteArray(4000, '\x7f'));  // a PNG's start, then junk
@@ -134,9 +142,11 @@ class PlaylistChannelTest : public QObject {
     MediaServer pictures(m_served.path().toStdString());
     const QString list =
         WriteList("logos.m3u", QStringLiteral("#EXTM3U\n#EXTINF:-1 tvg-logo=\"%1\",Pictured\nhttp://127.0.0.1:1/a\n"
-                                              "#EXTINF:-1 tvg-logo=\"%2\",Broken\nhttp://127.0.0.1:1/b\n")
+                                              "#EXTINF:-1 tvg-logo=\"%2\",Broken\nhttp://127.0.0.1:1/b\n"
+                                              "#EXTINF:-1 tvg-logo=\"%3\",Huge\nhttp://127.0.0.1:1/c\n")
                                    .arg(QString::fromStdString(pictures.FileUrl("logo.png")),
-                                        QString::fromStdString(pictures.FileUrl("junk.png")))
+                                        QString::fromStdString(pictures.FileUrl("junk.png")),
+                                        QString::fromStdString(pictures.FileUrl("huge.png")))
                                    .toUtf8());
     {
       auto dlg = OpenWindow();
@@ -152,6 +162,8 @@ class PlaylistChannelTest : public QObject {
       QVERIFY(ChooseChannelInTree(tree, "Broken"));
       QVERIFY(!Logo(*dlg)->isVisible());
       QTRY_VERIFY_WITH_TIMEOUT(!RequestsFor(pictures, "/files/junk.png").empty(), kWait);
+      QVERIFY(ChooseChannelInTree(tree, "Huge"));
+      QTRY_VERIFY_WITH_TIMEOUT(!RequestsFor(pictures, "/files/huge.png").empty(), kWait);
       QTest::qWait(200);
       QVERIFY(!Logo(*dlg)->isVisible());
       // Asked once only, however often the channel is shown.

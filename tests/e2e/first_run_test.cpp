@@ -302,11 +302,10 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
   // A second start with a playlist's address on the command line: it is imported from the
   // server. Its one channel plays the first catalogue channel's stream by an address of its own.
   const std::string listed = Utf16ToUtf8(StoredLists().channels.at(0).URL) + "?via=playlist";
-  fs::create_directories(m_work / "demo/server/lists");
-  std::ofstream(m_work / "demo/server/lists/e2e.m3u")
+  std::ofstream(m_work / "demo/server/files/e2e.m3u")
       << "#EXTM3U\n#EXTINF:-1 group-title=\"E2E\",Playlist channel\n" << listed << "\n";
   // A second start: nothing is offered any more, and the favourite plays from its list.
-  const pid_t second = StartProgram({m_server->BaseAddress() + "lists/e2e.m3u"});
+  const pid_t second = StartProgram({m_server->BaseAddress() + "files/e2e.m3u"});
   ASSERT_TRUE(WaitForPicture(kAbout, {kOff})) << "the window was never enabled again";
   EXPECT_FALSE(NewDialog()) << "an offer came although everything is up to date";
   EXPECT_TRUE(Shows(kDownload, kDisabled));
@@ -318,14 +317,22 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
 
   // The imported playlist is in the view "by lists", which it brought up: its channel, found by
   // opening the playlist and its group, plays.
-  ASSERT_TRUE(WaitFor([&] { return ServerLog().find("GET /lists/e2e.m3u") != std::string::npos; }))
+  ASSERT_TRUE(WaitFor([&] { return ServerLog().find("GET /files/e2e.m3u HTTP/1.1 -> 200") != std::string::npos; }))
       << "the playlist was never fetched";
   Sleep(0.5);
+  // The server writes a request's line once its answer ends: the favourite's, when the
+  // playlist's channel takes its place.
+  const auto liveAnswers = [this] {
+    const std::string log = ServerLog();
+    size_t count = 0;
+    for (size_t at = log.find("GET /live/"); at != std::string::npos; at = log.find("GET /live/", at + 1)) ++count;
+    return count;
+  };
+  const size_t answered = liveAnswers();
   m_x.Click(TreeRow(0, 0), 2);
   m_x.Click(TreeRow(1, 1), 2);
   m_x.Click(TreeRow(2, 2), 2);
-  ASSERT_TRUE(WaitFor([&] { return ServerLog().find("?via=playlist") != std::string::npos; }))
-      << "the playlist's channel was never asked for";
+  ASSERT_TRUE(WaitFor([&] { return liveAnswers() > answered; })) << "the playlist's channel never replaced the favourite";
   EXPECT_TRUE(WaitForPicture(kRecord, {kOff, kHovered}));
   EXPECT_TRUE(VideoIsMoving());
   Shot("9-playlist-channel");
@@ -334,6 +341,7 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
   const QImage preview(QString::fromStdString((m_program / "skins/Metall/preview.bmp").string()));
   m_x.Click(MainWindow()->topLeft() + kMetallPreview + QPoint(preview.width() / 10, preview.height() / 2));
   ASSERT_NE(m_processes.WaitForExit(second, kPatience), -1) << "the program did not end for the restart";
+  EXPECT_NE(ServerLog().find("?via=playlist HTTP/1.1 -> 20"), std::string::npos) << "the playlist's channel was not played";
   m_skin = "Metall";
   ASSERT_TRUE(WaitFor([&] { return m_processes.Running().size() == 1; })) << "the program did not start again";
   ASSERT_TRUE(WaitForPicture(kAbout, {kOff})) << "the restarted window never showed the new skin";
