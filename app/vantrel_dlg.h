@@ -151,6 +151,7 @@ class CVantrelDlg : public CSkinBaseDialog {
   CGuideSourcesDialog* GuideSourcesWindow() const { return m_guideSources.get(); }
   // The day's list of the channel shown in the details.
   void OpenGuideDayList();
+  void OpenGuideDayList(const CChannel& channel);
   void OpenGuideSources();
   CSkinBaseButton& RecordButton() { return m_record; }
   CRecordControl& Recorder() { return m_recorder; }

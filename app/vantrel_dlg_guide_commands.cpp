@@ -30,7 +30,7 @@ void CVantrelDlg::ConnectGuide() {
   // Asked row by row when a tooltip is about to show, never for the whole tree.
   m_tree.TreeModel().SetToolTipProvider([this](const CChannel& channel) { return m_guide.ToolTip(channel); });
   connect(&m_guidePane, &CGuideNowPane::GuideShown, this, &CVantrelDlg::OnGuideShown);
-  connect(&m_guidePane, &CGuideNowPane::DayListRequested, this, &CVantrelDlg::OpenGuideDayList);
+  connect(&m_guidePane, &CGuideNowPane::DayListRequested, this, qOverload<>(&CVantrelDlg::OpenGuideDayList));
   connect(&m_guide, &CGuideService::Changed, this, [this] {
     m_guidePane.Refresh();
     if (m_guideDay && m_guideDay->isVisible()) m_guideDay->Reload();
@@ -59,15 +59,17 @@ void CVantrelDlg::OnGuideShown(bool shown) {
 }
 
 void CVantrelDlg::OpenGuideDayList() {
-  const std::optional<CChannel>& channel = m_guidePane.Channel();
-  if (!channel) return;
+  if (const std::optional<CChannel>& channel = m_guidePane.Channel()) OpenGuideDayList(*channel);
+}
+
+void CVantrelDlg::OpenGuideDayList(const CChannel& channel) {
   if (!m_guideDay) {
     m_guideDay = std::make_unique<CGuideDayWindow>(m_guide, this);
     m_guideDay->setWindowIcon(m_icon);
     connect(m_guideDay.get(), &CGuideDayWindow::RecordRequested, this, &CVantrelDlg::RecordProgramme);
     connect(m_guideDay.get(), &CGuideDayWindow::SourcesRequested, this, &CVantrelDlg::OpenGuideSources);
   }
-  m_guideDay->ShowChannel(*channel);
+  m_guideDay->ShowChannel(channel);
   m_guideDay->show();
   m_guideDay->raise();
   m_guideDay->activateWindow();

@@ -102,7 +102,14 @@ void CVantrelDlg::ShowTreeMenu(const QPoint& at) {
   remove->setEnabled(playlist >= 0);
   // The row under the pointer, which a right click does not select.
   const QModelIndex under = m_tree.indexAt(at);
-  AddRecordActions(menu, under.isValid() ? ChannelOfIndex(under) : m_tree.SelectedChannel());
+  const CChannel* channel = under.isValid() ? ChannelOfIndex(under) : m_tree.SelectedChannel();
+  AddRecordActions(menu, channel);
+  menu.addSeparator();
+  QAction* guide = menu.addAction(ResString(res::IDS_GUIDE_OPEN));
+  guide->setEnabled(channel != nullptr);
+  // A copy: the tree may be rebuilt before the entry is chosen.
+  if (channel != nullptr) connect(guide, &QAction::triggered, this, [this, chosen = *channel] { OpenGuideDayList(chosen); });
+  menu.addAction(ResString(res::IDS_GUIDE_SOURCES), this, &CVantrelDlg::OpenGuideSources);
   menu.addSeparator();
   // The count is also here: the status line is hidden while a video plays.
   const QString checkText = m_channelCheck.IsRunning()

@@ -103,8 +103,7 @@ void CVantrelDlg::RecordChannel(const CChannel& channel, int minutes) {
   // The dialog runs its own event loop: the window may have been closed meanwhile.
   if (file.isEmpty() || m_ending) return;
   const int64_t stop = minutes > 0 ? RecordingClockNow() + int64_t{minutes} * 60 * 1000 : 0;
-  const QString name = channel.name.empty() ? url : ToQString(channel.name);
-  m_recordings.Record(name, url, file, stop);
+  m_recordings.Record(channel, file, stop);
   ShowRecordings();
 }
 
@@ -115,6 +114,8 @@ void CVantrelDlg::RecordProgramme(const CChannel& channel, const QDateTime& star
   PlannedRecording plan;
   plan.channel = channel.name.empty() ? channel.URL : channel.name;
   plan.url = channel.URL;
+  plan.userAgent = channel.userAgent;
+  plan.referrer = channel.referrer;
   plan.title = ToU16(title);
   plan.startMs = start.toMSecsSinceEpoch() - margins.beforeMs;
   plan.stopMs = stop.toMSecsSinceEpoch() + margins.afterMs;

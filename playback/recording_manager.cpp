@@ -46,10 +46,12 @@ void CRecordingManager::Load(std::filesystem::path scheduleFile) {
   Poll();
 }
 
-uint64_t CRecordingManager::Record(const QString& channel, const QString& url, const QString& file, int64_t stopMs) {
+uint64_t CRecordingManager::Record(const CChannel& channel, const QString& file, int64_t stopMs) {
   PlannedRecording plan;
-  plan.channel = ToU16(channel);
-  plan.url = ToU16(url);
+  plan.channel = channel.name.empty() ? channel.URL : channel.name;
+  plan.url = channel.URL;
+  plan.userAgent = channel.userAgent;
+  plan.referrer = channel.referrer;
   plan.file = ToU16(file);
   plan.startMs = RecordingClockNow();
   plan.stopMs = stopMs;
@@ -117,7 +119,7 @@ void CRecordingManager::Start(const ScheduledRecording& entry) {
   m_schedule.SetFile(id, file);
   m_workers.Start(entry.plan.url, std::move(file), [this, id](int32_t result) {
     QMetaObject::invokeMethod(this, [this, id, result] { OnStarted(id, result); }, Qt::QueuedConnection);
-  });
+  }, CaptureHeaders{entry.plan.userAgent, entry.plan.referrer});
 }
 
 void CRecordingManager::OnStarted(uint64_t id, int32_t result) {

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "catalogue/channel.h"
 #include "playback/capture_workers.h"
 #include "playback/recording_schedule.h"
 
@@ -40,8 +41,9 @@ class CRecordingManager : public QObject {
   // starts looking at the schedule; a recording whose time has come starts at once, for what
   // is left of it.
   void Load(std::filesystem::path scheduleFile);
-  // Records `url` into `file` from now until `stopMs` (0: until stopped). Returns its id.
-  uint64_t Record(const QString& channel, const QString& url, const QString& file, int64_t stopMs);
+  // Records `channel` (its address, with its own request headers) into `file` from now until
+  // `stopMs` (0: until stopped). Returns its id.
+  uint64_t Record(const CChannel& channel, const QString& file, int64_t stopMs);
   // A programme's recording; `plan.kept` is set. Returns its id.
   uint64_t Schedule(PlannedRecording plan);
   // Stops a running recording (its file is finished) or cancels a waiting one.

@@ -118,7 +118,9 @@ std::optional<PlannedRecording> ReadEntry(pugi::xml_node node, int64_t now) {
     return std::nullopt;
   XmlGetAttribute(node, "channel", plan.channel);
   XmlGetAttribute(node, "title", plan.title);
-  for (const std::u16string* text : {&plan.url, &plan.file, &plan.channel, &plan.title})
+  XmlGetAttribute(node, "userAgent", plan.userAgent);
+  XmlGetAttribute(node, "referrer", plan.referrer);
+  for (const std::u16string* text : {&plan.url, &plan.file, &plan.channel, &plan.title, &plan.userAgent, &plan.referrer})
     if (std::any_of(text->begin(), text->end(), IsControl)) return std::nullopt;
   plan.kept = true;
   return plan;
@@ -157,6 +159,9 @@ std::string WriteSchedule(const std::vector<PlannedRecording>& plans) {
     XmlSetAttribute(node, "file", Writable(plan.file));
     XmlSetAttribute(node, "channel", Writable(plan.channel));
     XmlSetAttribute(node, "title", Writable(plan.title));
+    // Only when the channel has them, as the favourites file does.
+    if (!plan.userAgent.empty()) XmlSetAttribute(node, "userAgent", Writable(plan.userAgent));
+    if (!plan.referrer.empty()) XmlSetAttribute(node, "referrer", Writable(plan.referrer));
   }
   std::ostringstream out;
   document->save(out, "  ", pugi::format_default | pugi::format_no_declaration, pugi::encoding_utf8);

@@ -17,6 +17,8 @@ struct PlannedRecording {
   std::u16string url;
   std::u16string file;
   std::u16string title;  // the programme's; empty for a channel recorded from its menu
+  std::u16string userAgent;  // the channel's own request headers; empty: the defaults
+  std::u16string referrer;
   int64_t startMs = 0;   // at once when not in the future
   int64_t stopMs = 0;    // 0: until it is stopped
   bool kept = false;     // in the schedule file until it is done (scheduled from the guide)
@@ -73,7 +75,8 @@ ProgrammeMargins CurrentProgrammeMargins();
 void SetProgrammeMarginsForTesting(std::optional<ProgrammeMargins> margins);
 
 // The schedule file, XML:
-//   <recordings><recording start="ms" stop="ms" url="" file="" channel="" title=""/>...
+//   <recordings><recording start="ms" stop="ms" url="" file="" channel="" title=""
+//                          [userAgent="" referrer=""]/>...
 // Reading keeps only sound entries (a start, a stop after it and within kMaxSpanMs, an address
 // and an absolute file) whose stop is after `now`, at most kMaxKept of them. Null when the text
 // is no schedule at all (as opposed to one with nothing left in it).

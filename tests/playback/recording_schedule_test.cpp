@@ -143,6 +143,9 @@ TEST(RecordingScheduleFile, RoundTripKeepsWhatIsToCome) {
   plans[0].title = u"Вечер\nс 'гостями'\t!";
   plans[2].title = u"Титр\x01\x1f";  // no place in XML: written as blanks, the file stays readable
   plans[0].url = u"http://127.0.0.1:1/a?b=1&c=\"2\"";
+  // A playlist channel's own headers go with it to the next run.
+  plans[0].userAgent = u"Box/1.0 (Linux)";
+  plans[0].referrer = u"http://portal.example/tv";
   const std::string text = WriteSchedule(plans);
   const std::optional<std::vector<PlannedRecording>> read = ParseSchedule(text, kEvening);
   ASSERT_TRUE(read.has_value());
@@ -151,6 +154,9 @@ TEST(RecordingScheduleFile, RoundTripKeepsWhatIsToCome) {
   EXPECT_EQ((*read)[0].title, plans[0].title);
   EXPECT_EQ((*read)[0].url, plans[0].url);
   EXPECT_EQ((*read)[0].file, plans[0].file);
+  EXPECT_EQ((*read)[0].userAgent, plans[0].userAgent);
+  EXPECT_EQ((*read)[0].referrer, plans[0].referrer);
+  EXPECT_TRUE((*read)[1].userAgent.empty());
   EXPECT_EQ((*read)[0].startMs, kEvening);
   EXPECT_EQ((*read)[0].stopMs, kEvening + kMinute);
   EXPECT_TRUE((*read)[0].kept);
