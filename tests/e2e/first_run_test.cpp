@@ -1,7 +1,8 @@
 // A newcomer's first sessions with the real program on a real X server: the demo catalogue
 // from a loopback update server, a channel played through libmpv and recorded through the
-// recording library, a favourite, the offered catalogue and skin taken, a restart, and a skin
-// switch. The test sees only what a user sees (the screen, the files in the program folder)
+// recording library, a favourite, the offered catalogue and skin taken, a restart with a
+// playlist's address, another channel recorded from its menu while the playlist's plays, and a
+// skin switch. The test sees only what a user sees (the screen, the files in the program folder)
 // and acts only as a user does (mouse and keyboard). Each state is saved as a PNG picture.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -337,15 +338,48 @@ TEST_F(FirstRunTest, PlaysRecordsKeepsFavouritesTakesUpdatesAndSwitchesSkins) {
   EXPECT_TRUE(VideoIsMoving());
   Shot("9-playlist-channel");
 
+  // While the playlist's channel plays, the favourite (the same stream by its catalogue address)
+  // is recorded from its menu: "Записать…", "Без ограничения", and a file named in the dialog.
+  const fs::path other = m_work / "recordings/e2e_other_channel.avi";
+  m_x.RightClick(MainWindow()->topLeft() + kFirstFavourite);
+  // Menus are pop-ups the window list leaves out: time for it to show.
+  Sleep(0.7);
+  Shot("10-favourite-menu");
+  m_x.Key("Down");
+  m_x.Key("Right");
+  m_x.Key("Return");
+  Sleep(1);
+  ASSERT_TRUE(WaitForDialog()) << "no save dialog for the other channel";
+  Shot("10b-record-other-dialog");
+  m_x.Type(other.string());
+  m_x.Key("Return");
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(other) && fs::file_size(other) > 0; }))
+      << "the other channel's recording never started";
+  Sleep(3);
+  EXPECT_TRUE(VideoIsMoving()) << "the playing channel stopped while the other one records";
+  Shot("11-recording-other");
+  // The list of recordings came up with it; closed as a user closes a window, the recording
+  // goes on.
+  for (std::optional<XWindow> list = NewDialog(); list; list = NewDialog()) {
+    m_x.Close(list->id);
+    if (!WaitFor([&] { const auto next = NewDialog(); return !next || next->id != list->id; })) break;
+  }
+
   // Another skin: the program stores it and starts again in it.
   const QImage preview(QString::fromStdString((m_program / "skins/Metall/preview.bmp").string()));
   m_x.Click(MainWindow()->topLeft() + kMetallPreview + QPoint(preview.width() / 10, preview.height() / 2));
   ASSERT_NE(m_processes.WaitForExit(second, kPatience), -1) << "the program did not end for the restart";
   EXPECT_NE(ServerLog().find("?via=playlist HTTP/1.1 -> 20"), std::string::npos) << "the playlist's channel was not played";
+  // Ending the program finished the other channel's file.
+  ASSERT_TRUE(test::HasAviIndex(other.string())) << "no finished recording at " << other;
+  const test::RecordedFile otherFile = test::ReadRecording(other.string());
+  EXPECT_TRUE(otherFile.opened);
+  EXPECT_GE(otherFile.duration, 2.0);
+  EXPECT_TRUE(otherFile.readToEnd);
   m_skin = "Metall";
   ASSERT_TRUE(WaitFor([&] { return m_processes.Running().size() == 1; })) << "the program did not start again";
   ASSERT_TRUE(WaitForPicture(kAbout, {kOff})) << "the restarted window never showed the new skin";
-  Shot("10-metall");
+  Shot("12-metall");
   QSettings settings(QString::fromStdString((m_work / "config/Vantrel Applications/Vantrel.conf").string()),
                      QSettings::IniFormat);
   EXPECT_EQ(settings.value("Skins/Current Skin").toString(), "Metall");

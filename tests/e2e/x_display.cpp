@@ -84,6 +84,29 @@ void XDisplay::Click(QPoint at, int count) {
   }
 }
 
+void XDisplay::RightClick(QPoint at) {
+  MoveMouse(at);
+  XTestFakeButtonEvent(m_display, 3, True, CurrentTime);
+  Flush();
+  Pause(30);
+  XTestFakeButtonEvent(m_display, 3, False, CurrentTime);
+  Flush();
+  Pause(200);
+}
+
+void XDisplay::Close(unsigned long window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(m_display, window, False, NoEventMask, &event);
+  Flush();
+  Pause(200);
+}
+
 void XDisplay::Key(const char* keysymName) {
   const KeyCode code = XKeysymToKeycode(m_display, XStringToKeysym(keysymName));
   if (code == 0) return;

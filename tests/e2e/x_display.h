@@ -32,11 +32,15 @@ class XDisplay {
   QImage Grab(QRect area = {}) const;
 
   void Click(QPoint at, int count = 1);
+  // A click of the right button, which opens context menus.
+  void RightClick(QPoint at);
   void MoveMouse(QPoint at);
   // Types letters, digits and the punctuation of file names on a US keyboard map.
   void Type(const std::string& text);
   // Presses and releases one key, named as X names key symbols ("Return", "Escape").
   void Key(const char* keysymName);
+  // Asks `window` to close as a window manager's close button does (WM_DELETE_WINDOW).
+  void Close(unsigned long window);
 
  private:
   void Flush();
