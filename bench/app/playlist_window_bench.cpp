@@ -156,7 +156,7 @@ bool WaitForPlaylists(CVantrelDlg& dlg, size_t count) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (dlg.Playlists().Playlists().size() != count) {
     if (std::chrono::steady_clock::now() > until) return false;
-    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    bench::WaitForEvents(5);
   }
   return true;
 }

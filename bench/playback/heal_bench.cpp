@@ -31,7 +31,7 @@ bool WaitUntil(Done done, int limitMs) {
   timer.start();
   while (!done()) {
     if (timer.elapsed() > limitMs) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    bench::WaitForEvents(5);
   }
   return true;
 }

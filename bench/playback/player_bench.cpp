@@ -108,7 +108,7 @@ void BM_PlayerZap(benchmark::State& state) {
         state.SkipWithError("the stream did not start");
         return;
       }
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+      bench::WaitForEvents(10);
     }
     times.push_back(timer.nsecsElapsed() / 1e6);
     state.SetIterationTime(times.back() / 1e3);
@@ -162,7 +162,7 @@ void BM_SwitchNetwork(benchmark::State& state) {
         state.SkipWithError("no frame of the new channel in the player");
         return;
       }
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+      bench::WaitForEvents(10);
     }
     playerTimes.push_back(timer.nsecsElapsed() / 1e6);
     state.SetIterationTime(playerTimes.back() / 1e3);
