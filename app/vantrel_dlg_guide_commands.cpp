@@ -56,6 +56,7 @@ void CVantrelDlg::OnGuideShown(bool shown) {
   QRect box = m_description.geometry();
   box.setHeight(shown ? kGuidePaneRect.top() - 1 - box.top() : m_descriptionHeight);
   m_description.setGeometry(box);
+  if (m_logo) m_logo->Fit();
 }
 
 void CVantrelDlg::OpenGuideDayList() {

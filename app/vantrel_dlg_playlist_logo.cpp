@@ -69,6 +69,10 @@ void CChannelLogo::ShowLogo(const QString& address) {
   if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
 }
 
+void CChannelLogo::Fit() {
+  if (isVisible() && !m_address.isEmpty()) ShowCached();
+}
+
 bool CChannelLogo::ShowCached() {
   const std::filesystem::path file = LogoCacheFile(m_folder, m_address.toStdString());
   QImageReader reader(QString::fromStdString(file.string()));
@@ -77,8 +81,11 @@ bool CChannelLogo::ShowCached() {
   if (!size.isValid() || size.width() > kMaxSide || size.height() > kMaxSide) return false;
   const QImage image = reader.read();
   if (image.isNull()) return false;
-  const QImage shown = image.width() > kMaxSize.width() || image.height() > kMaxSize.height()
-                           ? image.scaled(kMaxSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+  // No taller than the box it sits in, which the guide's now and next make lower.
+  QSize bound = kMaxSize;
+  if (const QWidget* box = parentWidget()) bound.setHeight(std::clamp(box->contentsRect().height() - 2, 8, kMaxSize.height()));
+  const QImage shown = image.width() > bound.width() || image.height() > bound.height()
+                           ? image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                            : image;
   setPixmap(QPixmap::fromImage(shown));
   resize(shown.size());

@@ -33,6 +33,8 @@ class CChannelLogo : public QLabel {
 
   // Shows the logo at `address` (UTF-8 text of a playlist's tvg-logo); empty shows none.
   void ShowLogo(const QString& address);
+  // Fits the logo shown to the description box again, after the box changed its height.
+  void Fit();
   // The address shown or awaited; empty when none.
   const QString& Address() const { return m_address; }
 

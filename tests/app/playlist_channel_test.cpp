@@ -49,7 +49,7 @@ class PlaylistChannelTest : public QObject {
                            kWait);
   }
 
-  QLabel* Logo(CVantrelDlg& dlg) { return dlg.DescriptionEdit().findChild<QLabel*>("channelLogo"); }
+  CChannelLogo* Logo(CVantrelDlg& dlg) { return dlg.DescriptionEdit().findChild<CChannelLogo*>("channelLogo"); }
 
  private slots:
   void initTestCase() {
@@ -158,6 +158,16 @@ class PlaylistChannelTest : public QObject {
       QCOMPARE(Logo(*dlg)->pixmap().size(), QSize(96, 48));
       const QRect inside = dlg->DescriptionEdit().rect();
       QVERIFY(inside.contains(Logo(*dlg)->geometry()));
+      // What is on now and next makes the box lower: the logo shrinks with it, never cut off,
+      // and grows back when the box does.
+      const QRect box = dlg->DescriptionEdit().geometry();
+      dlg->DescriptionEdit().setGeometry(box.adjusted(0, 0, 0, -32));
+      Logo(*dlg)->Fit();
+      QVERIFY(dlg->DescriptionEdit().rect().contains(Logo(*dlg)->geometry()));
+      QVERIFY(Logo(*dlg)->pixmap().height() < 48);
+      dlg->DescriptionEdit().setGeometry(box);
+      Logo(*dlg)->Fit();
+      QCOMPARE(Logo(*dlg)->pixmap().size(), QSize(96, 48));
 
       QVERIFY(ChooseChannelInTree(tree, "Broken"));
       QVERIFY(!Logo(*dlg)->isVisible());
