@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -102,13 +103,32 @@ class ProbeServer {
       const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
       ++m_accepted;
-      const int open = ++m_open;
+      int open = 0;
+      {
+        // A client closes one connection before it opens the next, but the thread serving the
+        // old one may not have seen the close yet: connections already hung up are not counted.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& [other, counted] : m_live) {
+          char byte;
+          const ssize_t got = recv(other, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+          if (counted && (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK))) {
+            counted = false;
+            --m_open;
+          }
+        }
+        m_live[fd] = true;
+        open = ++m_open;
+      }
       int most = m_mostOpen;
       while (open > most && !m_mostOpen.compare_exchange_weak(most, open)) {
       }
       m_connections.emplace_back([this, fd] {
         Serve(fd);
-        --m_open;
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          if (m_live[fd]) --m_open;
+          m_live.erase(fd);
+        }
         close(fd);
       });
     }
@@ -166,6 +186,7 @@ class ProbeServer {
   std::atomic<int> m_accepted{0};
   mutable std::mutex m_mutex;
   std::map<std::string, std::string> m_answers;
+  std::map<int, bool> m_live;  // open connections, and whether each is still counted in m_open
   std::vector<Seen> m_seen;
 };
 
