@@ -37,13 +37,6 @@ std::string ChannelXml(int i) {
          std::to_string(100 + i % 400) + "</BPS></channel>";
 }
 
-bool CopyFolder(const QString& from, const QString& to) {
-  QDir().mkpath(to);
-  for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
-    if (!QFile::copy(entry.filePath(), to + '/' + entry.fileName())) return false;
-  return true;
-}
-
 // A program folder with the Classic skin, the catalogue and a few favourites; settings,
 // messages and the update server kept away from the user's.
 struct ProgramSetUp {
@@ -58,7 +51,7 @@ struct ProgramSetUp {
     SetMessageBoxHookForTesting([](const MessageRequest&) { return MsgResult::Ok; });
     SetProgramPathForTesting((folder.path() + "/Vantrel").toStdString());
     WriteProfileString(kUpdateSection, kServerEntry, QStringLiteral("http://127.0.0.1:1/"));
-    ok = CopyFolder(QStringLiteral(VANTREL_BIN_DIR "/skins/Classic"), folder.path() + "/skins/Classic");
+    ok = bench::CopyFolder(QStringLiteral(VANTREL_BIN_DIR "/skins/Classic"), folder.path() + "/skins/Classic");
     std::string xml = "<channels version=\"1\">";
     for (int i = 0; i < kChannels; ++i) xml += ChannelXml(i);
     xml += "</channels>";

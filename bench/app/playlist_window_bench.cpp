@@ -51,13 +51,6 @@ std::string GeneratePlaylist() {
   return out.str();
 }
 
-bool CopyFolder(const QString& from, const QString& to) {
-  QDir().mkpath(to);
-  for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
-    if (!QFile::copy(entry.filePath(), to + '/' + entry.fileName())) return false;
-  return true;
-}
-
 // The window on the Classic skin with both panels open, settings and messages kept away from
 // the user's, and the playlist written beside it.
 struct WindowSetUp {
@@ -73,7 +66,7 @@ struct WindowSetUp {
     SetMessageBoxHookForTesting([](const MessageRequest&) { return MsgResult::Ok; });
     SetProgramPathForTesting((folder.path() + "/Vantrel").toStdString());
     WriteProfileString(kUpdateSection, kServerEntry, QStringLiteral("http://127.0.0.1:1/"));
-    if (!CopyFolder(QStringLiteral(VANTREL_BIN_DIR "/skins/Classic"), folder.path() + "/skins/Classic")) return;
+    if (!bench::CopyFolder(QStringLiteral(VANTREL_BIN_DIR "/skins/Classic"), folder.path() + "/skins/Classic")) return;
     playlistFile = (folder.path() + "/big.m3u").toStdString();
     std::ofstream(playlistFile, std::ios::binary) << GeneratePlaylist();
     GetChannelList().catalogPath = ProgramFolderFile(kCatalogueFile);

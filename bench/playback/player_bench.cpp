@@ -60,6 +60,19 @@ double ProcessCpuSeconds() {
 
 double g_engineMedianMs = 0;
 
+// Shows `player` at the benchmark's size and counts into `frames` what it draws; false (the
+// benchmark skipped) when it cannot be shown.
+bool ShowCountingFrames(benchmark::State& state, CMediaplayer& player, int& frames) {
+  player.resize(kWidth, kHeight);
+  player.show();
+  if (!QTest::qWaitForWindowExposed(&player)) {
+    state.SkipWithError("the player was not shown");
+    return false;
+  }
+  QObject::connect(&player, &CMediaplayer::FrameRendered, [&frames] { ++frames; });
+  return true;
+}
+
 void BM_EngineZap(benchmark::State& state) {
   App();
   const std::string url = LiveUrl();
@@ -90,14 +103,8 @@ void BM_PlayerZap(benchmark::State& state) {
   SetAudioOutputForTesting("null");
   const QString url = QString::fromStdString(LiveUrl());
   CMediaplayer player;
-  player.resize(kWidth, kHeight);
-  player.show();
-  if (!QTest::qWaitForWindowExposed(&player)) {
-    state.SkipWithError("the player was not shown");
-    return;
-  }
   int frames = 0;
-  QObject::connect(&player, &CMediaplayer::FrameRendered, [&frames] { ++frames; });
+  if (!ShowCountingFrames(state, player, frames)) return;
   std::vector<double> times;
   for (auto _ : state) {
     QElapsedTimer timer;
@@ -128,14 +135,8 @@ void BM_SwitchNetwork(benchmark::State& state) {
   const std::string url = bench::NetworkChannelUrl();
   BareEngine engine;
   CMediaplayer player;
-  player.resize(kWidth, kHeight);
-  player.show();
-  if (!QTest::qWaitForWindowExposed(&player)) {
-    state.SkipWithError("the player was not shown");
-    return;
-  }
   int frames = 0;
-  QObject::connect(&player, &CMediaplayer::FrameRendered, [&frames] { ++frames; });
+  if (!ShowCountingFrames(state, player, frames)) return;
   // Not counted: the first switch of each loads the decoders.
   engine.SwitchToFirstFrame(url);
   player.SetURL(QString::fromStdString(url));
@@ -181,14 +182,8 @@ void BM_PlayerCpu720p(benchmark::State& state) {
   App();
   SetAudioOutputForTesting("null");
   CMediaplayer player;
-  player.resize(kWidth, kHeight);
-  player.show();
-  if (!QTest::qWaitForWindowExposed(&player)) {
-    state.SkipWithError("the player was not shown");
-    return;
-  }
   int frames = 0;
-  QObject::connect(&player, &CMediaplayer::FrameRendered, [&frames] { ++frames; });
+  if (!ShowCountingFrames(state, player, frames)) return;
   player.SetURL(QString::fromStdString(LiveUrl()));
   QTest::qWait(2000);
   for (auto _ : state) {

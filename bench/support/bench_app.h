@@ -2,6 +2,9 @@
 // The QApplication a Qt benchmark needs, made once, on the offscreen platform unless the
 // environment names another.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace vantrel::bench {
@@ -13,6 +16,14 @@ inline QApplication& App() {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static QApplication app(argc, argv);
   return app;
+}
+
+// Copies the files of `from` (a skin folder, say) into `to`, made when missing.
+inline bool CopyFolder(const QString& from, const QString& to) {
+  QDir().mkpath(to);
+  for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
+    if (!QFile::copy(entry.filePath(), to + '/' + entry.fileName())) return false;
+  return true;
 }
 
 // Sleeps until the next event, or at most `wakeMs`, then handles what came. processEvents
